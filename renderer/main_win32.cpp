@@ -1,0 +1,123 @@
+// The renderer program: one full-screen OpenGL window that draws the ring
+// flight as fast as the message loop allows, until Esc or a close request.
+#include <windows.h>
+
+#include "gl_api.h"
+#include "scene.h"
+#include "shell_state.h"
+
+namespace {
+constexpr const char* kWindowName = "Nimbel_VC";  // class and title; the launcher watches it
+
+HDC windowDc = nullptr;  // the class's own DC, kept for the life of the process
+HGLRC renderContext = nullptr;
+
+void SetupPixelFormat(HDC dc) {
+    static PIXELFORMATDESCRIPTOR pfd = {
+        sizeof(PIXELFORMATDESCRIPTOR),
+        1,
+        PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+        PFD_TYPE_RGBA,
+        0,                    // colour depth: the display's, filled on first use
+        0, 0, 0, 0, 0, 0,     // colour bits and shifts
+        0, 0,                 // alpha
+        0, 0, 0, 0, 0,        // accumulation
+        16,                   // depth
+        0,                    // stencil
+        0,                    // auxiliary buffers
+        PFD_MAIN_PLANE,
+        0, 0, 0, 0,
+    };
+    static bool depthTaken = false;
+    if (!depthTaken) {
+        pfd.cColorBits = static_cast<BYTE>(GetDeviceCaps(dc, BITSPIXEL));
+        depthTaken = true;
+    }
+    const int index = ChoosePixelFormat(dc, &pfd);
+    SetPixelFormat(dc, index, &pfd);
+}
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        windowDc = GetDC(hwnd);
+        SetupPixelFormat(windowDc);
+        renderContext = wglCreateContext(windowDc);
+        wglMakeCurrent(windowDc, renderContext);
+        return 0;
+    case WM_DESTROY:
+        // Give the texture back while its context is still current.
+        SceneTexture().Release();
+        wglMakeCurrent(windowDc, nullptr);
+        wglDeleteContext(renderContext);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        clientWidth = LOWORD(lParam);
+        clientHeight = HIWORD(lParam);
+        ResizeViewport(clientWidth, clientHeight);
+        return 0;
+    case WM_PAINT:
+        ShowCursor(FALSE);
+        if (running) {
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            StepFrameClock(now.QuadPart);
+            DrawScene();
+            SwapBuffers(windowDc);
+            ValidateRect(hwnd, nullptr);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            ShowCursor(TRUE);
+            DestroyWindow(hwnd);
+        }
+        return 0;  // every other key is swallowed
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    running = false;
+
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = WndProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kWindowName;
+    if (!RegisterClassA(&windowClass)) return 0;
+
+    HWND hwnd = CreateWindowExA(0, kWindowName, kWindowName,
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    if (!hwnd) return 0;
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+
+    LARGE_INTEGER frequency, start;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    StartFrameClock(frequency.QuadPart, start.QuadPart);
+
+    if (!InitScene()) return 0;
+    running = true;
+
+    // Never wait: an empty queue means the next frame is due.
+    MSG msg = {};
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    while (msg.message != WM_QUIT) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        } else {
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+    }
+    running = false;
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,19 @@
+// The ring-flight scene: six tinted, tilted rings growing out of the centre on
+// black, blended additively, while the group tumbles.
+#pragma once
+#include "ring_model.h"
+#include "texture.h"
+
+// The fixed hand-off path that the launcher writes before it starts us.
+constexpr const char* kHandOffPath = "c:\\q_vesk\\Nimbel.bmp";
+
+// One-time set-up: projection, camera, rings, texture, blending. Always true.
+bool InitScene();
+// Draws one frame into the back buffer and advances by frameSeconds.
+void DrawScene();
+void SpawnRing(int i);
+void DrawRing(int i);
+
+// The scene's state, for tests and for the shell's shutdown.
+RingFlight& SceneFlight();
+Texture& SceneTexture();
