@@ -1,0 +1,93 @@
+// Test helper run under Wine beside the programs under test. Console program:
+//   winspect find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
+//   winspect post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
+//   winspect screen                primary screen size
+//   winspect host W H              a visible top-level host window of that client size; prints its
+//                                  handle, then runs until it is closed or killed
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+int Find(const char* title) {
+    HWND hwnd = FindWindowA(nullptr, title);
+    if (!hwnd) {
+        std::printf("none\n");
+        return 1;
+    }
+    char className[256] = {};
+    GetClassNameA(hwnd, className, sizeof className);
+    RECT rect{}, client{};
+    GetWindowRect(hwnd, &rect);
+    GetClientRect(hwnd, &client);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HWND parent = GetAncestor(hwnd, GA_PARENT);
+    std::printf("hwnd=%llu class=%s style=0x%08lX exstyle=0x%08lX rect=%ld,%ld,%ld,%ld client=%ld,%ld "
+                "visible=%d pid=%lu parent=%llu\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), className,
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), rect.left, rect.top,
+                rect.right, rect.bottom, client.right, client.bottom, IsWindowVisible(hwnd) ? 1 : 0,
+                static_cast<unsigned long>(pid),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    return 0;
+}
+
+int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
+    HWND hwnd = FindWindowA(nullptr, title);
+    if (!hwnd) return 1;
+    return PostMessageA(hwnd, message, w, l) ? 0 : 2;
+}
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, w, l);
+}
+
+int Host(int width, int height) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszClassName = "VelmoraTestHost";
+    RegisterClassA(&wc);
+    RECT rect = {0, 0, width, height};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Velmora test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    if (!hwnd) return 1;
+    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+unsigned long long Number(const char* text) { return std::strtoull(text, nullptr, 0); }
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "find") == 0) return Find(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "post") == 0)
+        return Post(argv[2], static_cast<UINT>(Number(argv[3])),
+                    argc > 4 ? static_cast<WPARAM>(Number(argv[4])) : 0,
+                    argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0);
+    if (argc >= 2 && std::strcmp(argv[1], "screen") == 0) {
+        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return 0;
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "host") == 0)
+        return Host(std::atoi(argv[2]), std::atoi(argv[3]));
+    std::fprintf(stderr, "usage: winspect find|post|screen|host ...\n");
+    return 64;
+}
