@@ -18,7 +18,7 @@ import traceback
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-WORK = os.environ.get("VELMORA_WINE_WORK", os.path.join(REPO, "build", "wine"))
+WORK = os.environ.get("VELMORA_WINE_WORK", os.path.join(REPO, "build", "win64", "wine"))
 PRISTINE = os.path.join(WORK, "pristine-prefix")
 ARTIFACTS = os.path.join(WORK, "artifacts")
 DIST = os.environ.get("VELMORA_DIST", os.path.join(REPO, "dist", "win64"))

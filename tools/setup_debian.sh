@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Velmora need on Debian 12, if missing.
+# Safe to run again: it only installs what is not there yet.
+set -euo pipefail
+
+packages=(
+  # native build, unit tests, sanitizers, fuzzing
+  cmake ninja-build g++ clang libclang-rt-14-dev llvm-14 googletest libgtest-dev
+  mesa-common-dev libglu1-mesa-dev python3
+  # Windows cross builds: 64-bit for Wine, 32-bit to ship
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  # running the programs: 64-bit Wine on a virtual display with Mesa's software OpenGL
+  wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri libglx-mesa0 libglu1-mesa
+  fonts-ipafont-gothic
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, builds the four configurations
+# (native, fuzz, win64, win32) and runs each one's tests through ctest.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+tools/setup_debian.sh || exit 1
+
+status=0
+passed=0
+failed=0
+for preset in native fuzz win64 win32; do
+  echo "=== $preset: configure and build"
+  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; }; then
+    echo "=== $preset: BUILD FAILED"
+    status=1
+    continue
+  fi
+  echo "=== $preset: tests"
+  log=$(mktemp)
+  ctest --preset "$preset" -j2 2>&1 | tee "$log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  # "N% tests passed, F tests failed out of T"
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  else
+    status=1
+  fi
+  rm -f "$log"
+done
+echo
+echo "all presets: ${passed} passed, ${failed} failed"
+exit $status
