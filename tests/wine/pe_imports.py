@@ -1,6 +1,6 @@
 """The shipped programs need nothing beyond Windows' own DLLs: checks a PE file's
 format, subsystem and import table with objdump.
-usage: pe_imports.py OBJDUMP FILE (PE32|PE32+)"""
+usage: pe_imports.py OBJDUMP FILE (PE32|PE32+) [dpi-aware]"""
 
 import re
 import subprocess
@@ -35,6 +35,10 @@ def main():
             failures.append(f"imports {dll}, not a Windows system DLL")
     if not dlls:
         failures.append("no import table found")
+    if "dpi-aware" in sys.argv[4:]:
+        with open(path, "rb") as f:
+            if b"<dpiAware" not in f.read():
+                failures.append("no DPI-aware manifest embedded")
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0
