@@ -1,0 +1,18 @@
+// The two number formats of the settings file.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Decimal text with a sign position: a blank before a number that is not
+// negative, a minus before one that is (" 2", " 0", "-1").
+std::string SignPositionText(std::int16_t number);
+
+// A setting's text read as a number and rounded towards minus infinity, when
+// the result fits in 16 bits. Accepted: blanks (space, tab) around it, a sign,
+// decimal digits with an optional fraction (".5" and "5." too) and an
+// optional exponent (e or E, signed): " 2", "2.9" and "-0.5" give 2, 2 and -1.
+// Nothing for anything else (empty, "abc", "2abc", hexadecimal, digit group
+// separators) and for values outside -32768..32767.
+std::optional<std::int16_t> ReadSettingNumber(std::string_view text);

@@ -1,0 +1,38 @@
+#include "path_rules.h"
+
+#include "cp932.h"
+
+namespace {
+// Offset just past the last single-byte character of text that is one of
+// `separators`; 0 when there is none.
+std::size_t EndOfLastSeparator(std::string_view text, std::string_view separators) {
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Cp932CharLength(text, i);
+        if (length == 1 && separators.find(text[i]) != std::string_view::npos) end = i + 1;
+        i += length;
+    }
+    return end;
+}
+
+std::string_view WithoutTrailingBackslash(std::string_view text) {
+    return EndsWithBackslash(text) ? text.substr(0, text.size() - 1) : text;
+}
+}  // namespace
+
+bool EndsWithBackslash(std::string_view path) {
+    return !path.empty() && path.back() == '\\' && EndOfLastSeparator(path, "\\") == path.size();
+}
+
+std::string FolderOf(std::string_view path) {
+    // Any length: a 16-bit count would fail on paths over 32767 characters,
+    // a limit of a type rather than a rule anyone relies on.
+    return std::string(WithoutTrailingBackslash(path.substr(0, EndOfLastSeparator(path, ":\\"))));
+}
+
+bool FileExists(FileAccess& files, std::string_view path) {
+    if (path.find('\0') != std::string_view::npos) return false;
+    path = WithoutTrailingBackslash(path);
+    if (path.empty()) return false;
+    return files.CanOpenForReading(std::string(path));
+}

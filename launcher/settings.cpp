@@ -1,0 +1,77 @@
+#include "settings.h"
+
+#include "cp932.h"
+#include "ini_codec.h"
+#include "number_text.h"
+#include "path_rules.h"
+
+std::int16_t BgmKind = 0;
+std::int16_t BgmRepeat = 0;
+std::string BgmFile;
+std::string BgmFolder;
+
+namespace {
+constexpr std::int16_t kBgmKindMusicFile = 2;
+
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+std::string_view FirstChars(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t chars = 0; end < text.size() && chars < count; ++chars) end += Cp932CharLength(text, end);
+    return text.substr(0, end);
+}
+
+// A number setting: empty, not a number or out of range all give 0.
+std::int16_t ReadNumber(FileAccess& files, std::string_view key, const std::string& file) {
+    const std::string text = ReadIni(files, kSettingsSection, key, file);
+    if (text.empty()) return 0;
+    return ReadSettingNumber(text).value_or(0);
+}
+}  // namespace
+
+std::string SettingsFilePath(std::string_view launcherFolder) {
+    std::string path(launcherFolder);
+    if (!EndsWithBackslash(path)) path += '\\';
+    path += kSettingsFileName;
+    return path;
+}
+
+std::string ReadIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view file) {
+    std::string bytes;
+    if (files.ReadWholeFile(std::string(UpToNul(file)), kMaxSettingsFileBytes, bytes) != FileRead::Ok) return {};
+    return IniGetString(bytes, UpToNul(section), UpToNul(key), kReadIniBufferSize);
+}
+
+std::string WriteIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view value,
+                     std::string_view file) {
+    const std::string path(UpToNul(file));
+    std::string old;
+    const FileRead read = files.ReadWholeFile(path, kMaxSettingsFileBytes, old);
+    if (read != FileRead::Ok && read != FileRead::Missing) return {};
+    const auto edited = IniSetString(old, FirstChars(UpToNul(section), kWriteIniNameChars),
+                                     FirstChars(UpToNul(key), kWriteIniNameChars), UpToNul(value));
+    if (!edited || edited->size() > kMaxSettingsFileBytes) return {};
+    if (read == FileRead::Ok && *edited == old) return {};
+    ReplaceFileAtomically(files, path, *edited);  // a failure is silent; the old file stays
+    return {};
+}
+
+void LoadSettings(FileAccess& files, std::string_view launcherFolder) {
+    const std::string file = SettingsFilePath(launcherFolder);
+    BgmKind = ReadNumber(files, kKeyBgmKind, file);
+    BgmRepeat = ReadNumber(files, kKeyBgmRepeat, file);
+
+    BgmFile = ReadIni(files, kSettingsSection, kKeyBgmFile, file);
+    // A CD setting keeps its kind whatever the path says.
+    if (!BgmFile.empty() && !FileExists(files, BgmFile)) BgmFile.clear();
+    if (BgmFile.empty() && BgmKind == kBgmKindMusicFile) BgmKind = 0;
+
+    BgmFolder = BgmFile.empty() ? std::string(launcherFolder) : FolderOf(BgmFile);
+}
+
+void SaveSettings(FileAccess& files, std::string_view launcherFolder) {
+    const std::string file = SettingsFilePath(launcherFolder);
+    WriteIni(files, kSettingsSection, kKeyBgmKind, SignPositionText(BgmKind), file);
+    WriteIni(files, kSettingsSection, kKeyBgmRepeat, SignPositionText(BgmRepeat), file);
+    WriteIni(files, kSettingsSection, kKeyBgmFile, BgmFile, file);
+}

@@ -1,0 +1,59 @@
+// The launcher's music settings and the INI file beside the launcher that
+// keeps them: section "Section", three keys, read once at start and written
+// only by the settings dialog's save.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "path_rules.h"  // FileExists and FolderOf belong to the same interface
+#include "settings_file.h"
+
+// 0 no music, 1 CD audio, 2 music file; any other value plays nothing.
+extern std::int16_t BgmKind;
+// CD track to repeat; 0 repeats the whole disc.
+extern std::int16_t BgmRepeat;
+// Full path of the MP3 or WAV file (ANSI bytes), "" for none.
+extern std::string BgmFile;
+// Where the dialog's file browse starts; not stored in the file.
+extern std::string BgmFolder;
+
+// Names in the file: code page 932 bytes (the sources are UTF-8).
+inline constexpr std::string_view kSettingsFileName = "Velmora.ini";
+inline constexpr std::string_view kSettingsSection = "Section";
+inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";                // "BGM区分"
+inline constexpr std::string_view kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";          // "BGMﾘﾋﾟｰﾄ", half-width kana
+inline constexpr std::string_view kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";                // "BGMﾌｧｲﾙ", half-width kana
+
+// ReadIni hands the profile reader a buffer of this many bytes, so values
+// come back cut to 255 bytes.
+constexpr std::size_t kReadIniBufferSize = 256;
+// WriteIni passes section and key through fields of 128 characters that hold
+// the name and its NUL, so longer names are cut to 127 characters.
+constexpr std::size_t kWriteIniNameChars = 127;
+
+// launcherFolder + "\Velmora.ini". The folder is the one that holds the
+// launcher, with or without a trailing backslash (a drive root is "C:\").
+std::string SettingsFilePath(std::string_view launcherFolder);
+
+// The value of key in section of the file, cut to 255 bytes; "" when the
+// file, section or key is missing or the file is unreadable or over the size
+// limit. Each argument counts up to its first NUL.
+std::string ReadIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view file);
+
+// Sets one value and saves the file by replacing it whole (see
+// ReplaceFileAtomically). Nothing is written when the file exists but cannot
+// be read, is over the size limit or would grow over it, or when the codec
+// refuses the edit: the old file always survives. The result is always "".
+std::string WriteIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view value,
+                     std::string_view file);
+
+// Fills the four globals from the file beside the launcher. Never fails: what
+// is missing or unreadable falls back to no music. A music file that cannot
+// be opened is dropped, and music kind 2 then becomes 0.
+void LoadSettings(FileAccess& files, std::string_view launcherFolder);
+
+// The settings dialog's save: BgmKind, BgmRepeat and BgmFile, in this order,
+// the numbers with a sign position (BGM区分= 2).
+void SaveSettings(FileAccess& files, std::string_view launcherFolder);

@@ -1,0 +1,17 @@
+#include "settings_file.h"
+
+std::string TemporaryPathFor(const std::string& path) { return path + ".new"; }
+
+bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::string_view bytes) {
+    if (path.empty()) return false;
+    const std::string temporary = TemporaryPathFor(path);
+    if (!files.WriteAndFlush(temporary, bytes)) {
+        files.Remove(temporary);
+        return false;
+    }
+    if (!files.MoveReplacing(temporary, path)) {
+        files.Remove(temporary);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+// In-memory file system for the settings code, with failures on demand.
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "settings_file.h"
+
+class FakeFiles final : public FileAccess {
+public:
+    std::map<std::string, std::string> files;  // path -> bytes
+    std::set<std::string> folders;              // paths that name a folder
+    std::set<std::string> unreadable;           // files that exist but fail to read
+    bool writeFailsHalfway = false;             // WriteAndFlush stores half, then fails
+    bool moveFails = false;
+    std::vector<std::string> log;  // "read p", "probe p", "write p", "move a > b", "remove p"
+
+    FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes) override;
+    bool CanOpenForReading(const std::string& path) override;
+    bool WriteAndFlush(const std::string& path, std::string_view bytes) override;
+    bool MoveReplacing(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+
+    // Log entries that change the disk (write, move, remove).
+    std::vector<std::string> Changes() const;
+};

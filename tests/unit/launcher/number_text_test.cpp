@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include "number_text.h"
+
+TEST(SignPositionText, BlankBeforeNonNegativeMinusBeforeNegative) {
+    EXPECT_EQ(SignPositionText(2), " 2");
+    EXPECT_EQ(SignPositionText(0), " 0");
+    EXPECT_EQ(SignPositionText(-1), "-1");
+    EXPECT_EQ(SignPositionText(32767), " 32767");
+    EXPECT_EQ(SignPositionText(-32768), "-32768");
+}
+
+TEST(ReadSettingNumber, AcceptsBlanksFractionsAndExponentsAndRoundsDown) {
+    const std::pair<const char*, int> cases[] = {
+        {"2", 2},        {" 2", 2},      {"\t2 \t", 2},   {"2.9", 2},     {"+3", 3},       {"-1", -1},
+        {"-2.5", -3},    {"-0.5", -1},   {"-0", 0},       {".5", 0},      {"-.5", -1},     {"5.", 5},
+        {"1e2", 100},    {"25E-1", 2},   {"-25e-1", -3},  {"0e99999999999", 0},
+        {"32767", 32767}, {"32767.99", 32767}, {"-32768", -32768}, {"000000000000000000001", 1},
+        {"327.67e2", 32767}, {"-3276.8e1", -32768},
+    };
+    for (const auto& [text, want] : cases) {
+        const auto got = ReadSettingNumber(text);
+        ASSERT_TRUE(got.has_value()) << text;
+        EXPECT_EQ(*got, want) << text;
+    }
+}
+
+TEST(ReadSettingNumber, RefusesTextThatIsNotANumberAndValuesBeyond16Bits) {
+    const char* const cases[] = {"",      " ",      "abc",    "2abc",   "2 3",        "1e",  "e1",
+                                 "-",     ".",      "+-1",    "&H10",   "1,000",      "0x10", "nan",
+                                 "32768", "-32769", "-32768.5", "1e5",  "1e999999999999", "99999999999999999999"};
+    for (const char* text : cases) EXPECT_FALSE(ReadSettingNumber(text).has_value()) << '"' << text << '"';
+}

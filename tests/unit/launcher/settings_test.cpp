@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "fake_files.h"
+#include "settings.h"
+
+namespace {
+const std::string kFolder = "C:\\Program Files\\Velmora";
+const std::string kIni = kFolder + "\\Velmora.ini";
+const std::string kSong = "C:\\Music\\song.mp3";
+const std::string kKind(kKeyBgmKind);
+const std::string kRepeat(kKeyBgmRepeat);
+const std::string kFile(kKeyBgmFile);
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Values a previous load might have left.
+        BgmKind = 7;
+        BgmRepeat = 7;
+        BgmFile = "stale";
+        BgmFolder = "stale";
+        files.files[kSong] = "ID3";
+    }
+    void Load(const std::string& ini) {
+        files.files[kIni] = ini;
+        LoadSettings(files, kFolder);
+    }
+    static std::string Ini(const std::string& kind, const std::string& repeat, const std::string& file) {
+        return "[Section]\r\n" + kKind + "=" + kind + "\r\n" + kRepeat + "=" + repeat + "\r\n" + kFile + "=" + file +
+               "\r\n";
+    }
+    FakeFiles files;
+};
+}  // namespace
+
+TEST(SettingsNames, KeysAreTheCodePage932Bytes) {
+    EXPECT_EQ(kKind, "\x42\x47\x4D\x8B\xE6\x95\xAA");
+    EXPECT_EQ(kRepeat, "\x42\x47\x4D\xD8\xCB\xDF\xB0\xC4");
+    EXPECT_EQ(kFile, "\x42\x47\x4D\xCC\xA7\xB2\xD9");
+    EXPECT_EQ(SettingsFilePath("C:\\Velmora"), "C:\\Velmora\\Velmora.ini");
+    EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\Velmora.ini");
+    EXPECT_EQ(SettingsFilePath("C:\\\x83\x5C"), "C:\\\x83\x5C\\Velmora.ini") << "ソ ends in a trail byte";
+}
+
+TEST_F(Settings, NoFileMeansNoMusicAndTheLauncherFolder) {
+    files.files.erase(kIni);
+    LoadSettings(files, kFolder);
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmRepeat, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, kFolder);
+}
+
+TEST_F(Settings, UnreadableOrOversizedFileLoadsAsNoFile) {
+    files.unreadable.insert(kIni);
+    Load(Ini(" 2", " 3", kSong));
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, kFolder);
+
+    files.unreadable.clear();
+    std::string big = Ini(" 1", " 3", kSong);
+    big.resize(kMaxSettingsFileBytes + 1, ';');
+    Load(big);
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmRepeat, 0);
+
+    big.resize(kMaxSettingsFileBytes);
+    Load(big);
+    EXPECT_EQ(BgmKind, 1) << "at the limit it is still read";
+}
+
+TEST_F(Settings, MusicFileSettingWithoutItsFileFallsBackToNoMusic) {
+    Load(Ini(" 2", " 0", "C:\\Music\\gone.mp3"));
+    EXPECT_EQ(BgmKind, 0);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, kFolder);
+
+    Load(Ini(" 2", " 0", ""));
+    EXPECT_EQ(BgmKind, 0);
+
+    files.folders.insert("C:\\Music");
+    Load(Ini(" 2", " 0", "C:\\Music\\"));
+    EXPECT_EQ(BgmKind, 0) << "a folder is no music file";
+}
+
+TEST_F(Settings, CdSettingKeepsItsKindWhateverThePath) {
+    Load(Ini(" 1", " 5", ""));
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmRepeat, 5);
+    Load(Ini(" 1", " 5", "C:\\Music\\gone.mp3"));
+    EXPECT_EQ(BgmKind, 1);
+    EXPECT_EQ(BgmFile, "");
+    EXPECT_EQ(BgmFolder, kFolder);
+}
+
+TEST_F(Settings, NumbersAreReadLeniently) {
+    const std::pair<std::string, int> cases[] = {
+        {" 2", 2}, {"2", 2}, {"2.9", 2}, {"\" 2 \"", 2}, {"abc", 0}, {"40000", 0}, {"-40000", 0}, {"", 0}, {"3", 3},
+    };
+    for (const auto& [text, want] : cases) {
+        Load(Ini(text, text, kSong));
+        EXPECT_EQ(BgmKind, want) << text;
+        EXPECT_EQ(BgmRepeat, want) << text;
+    }
+    Load("[Section]\r\n" + kRepeat + "=-1\r\n");
+    EXPECT_EQ(BgmKind, 0) << "missing key";
+    EXPECT_EQ(BgmRepeat, -1);
+}
+
+TEST_F(Settings, FolderOfTheMusicFile) {
+    Load(Ini(" 2", " 0", kSong));
+    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmFile, kSong);
+    EXPECT_EQ(BgmFolder, "C:\\Music");
+
+    files.files["C:\\song.mp3"] = "ID3";
+    Load(Ini(" 2", " 0", "C:\\song.mp3"));
+    EXPECT_EQ(BgmFolder, "C:");
+
+    files.files["C:\\Music\\x.wav"] = "RIFF";
+    Load(Ini(" 2", " 0", "C:\\Music\\x.wav\\"));
+    EXPECT_EQ(BgmFile, "C:\\Music\\x.wav\\") << "held as read; FileExists ignores one backslash";
+    EXPECT_EQ(BgmFolder, "C:\\Music\\x.wav");
+}
+
+TEST_F(Settings, LongPathReadsBackCutTo255Bytes) {
+    const std::string longPath = "C:\\" + std::string(300, 'm') + ".mp3";
+    const std::string cut = longPath.substr(0, 255);
+    files.files[cut] = "a file of exactly that name";
+    Load(Ini(" 2", " 0", longPath));
+    EXPECT_EQ(ReadIni(files, "Section", kFile, kIni), cut);
+    EXPECT_EQ(BgmFile, cut);
+    EXPECT_EQ(BgmKind, 2);
+}
+
+TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
+    files.files.erase(kIni);
+    BgmKind = 2;
+    BgmRepeat = 0;
+    BgmFile = kSong;
+    SaveSettings(files, kFolder);
+    EXPECT_EQ(files.files[kIni],
+              "[Section]\r\n"
+              "BGM\x8B\xE6\x95\xAA= 2\r\n"
+              "BGM\xD8\xCB\xDF\xB0\xC4= 0\r\n"
+              "BGM\xCC\xA7\xB2\xD9=C:\\Music\\song.mp3\r\n");
+    const std::string temporary = kIni + ".new";
+    const std::string oneSave[] = {"write " + temporary, "move " + temporary + " > " + kIni};
+    EXPECT_EQ(files.Changes(), (std::vector<std::string>{oneSave[0], oneSave[1], oneSave[0], oneSave[1],
+                                                         oneSave[0], oneSave[1]}));
+    EXPECT_EQ(files.files.count(temporary), 0u);
+
+    BgmKind = 7;
+    LoadSettings(files, kFolder);
+    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(BgmRepeat, 0);
+    EXPECT_EQ(BgmFile, kSong);
+}
+
+TEST_F(Settings, SaveOverAnEditedFileChangesOnlyOurValues) {
+    files.files[kIni] =
+        "; my notes\n"
+        "[Section]\n"
+        "bgm\x8B\xE6\x95\xAA = 2\n"
+        "Other=1\n"
+        "BGM\xCC\xA7\xB2\xD9=\"C:\\Music\\song.mp3\"\n"
+        "\n"
+        "[Another]\n"
+        "BGM\xD8\xCB\xDF\xB0\xC4=9\n";
+    BgmKind = 1;
+    BgmRepeat = -1;
+    BgmFile = "";
+    SaveSettings(files, kFolder);
+    EXPECT_EQ(files.files[kIni],
+              "; my notes\n"
+              "[Section]\n"
+              "bgm\x8B\xE6\x95\xAA = 1\n"
+              "Other=1\n"
+              "BGM\xCC\xA7\xB2\xD9=\n"
+              "BGM\xD8\xCB\xDF\xB0\xC4=-1\n"
+              "\n"
+              "[Another]\n"
+              "BGM\xD8\xCB\xDF\xB0\xC4=9\n");
+}
+
+TEST_F(Settings, WriteIniNeverRewritesAFileItCannotRead) {
+    files.unreadable.insert(kIni);
+    files.files[kIni] = "locked";
+    WriteIni(files, "Section", kKind, " 2", kIni);
+    EXPECT_TRUE(files.Changes().empty());
+
+    files.unreadable.clear();
+    files.files[kIni] = std::string(kMaxSettingsFileBytes + 1, 'x');
+    WriteIni(files, "Section", kKind, " 2", kIni);
+    EXPECT_TRUE(files.Changes().empty()) << "a big foreign file is not ours to replace";
+
+    files.files[kIni] = std::string(kMaxSettingsFileBytes - 10, ';');
+    WriteIni(files, "Section", kKind, " 2", kIni);
+    EXPECT_TRUE(files.Changes().empty()) << "the result would be over the limit";
+    EXPECT_EQ(files.files[kIni].size(), kMaxSettingsFileBytes - 10);
+
+    files.folders.insert(kIni);
+    WriteIni(files, "Section", kKind, " 2", kIni);
+    EXPECT_TRUE(files.Changes().empty());
+}
+
+TEST_F(Settings, WriteIniLeavesAnUnchangedFileAloneAndAlwaysReturnsEmpty) {
+    files.files[kIni] = Ini(" 2", " 0", kSong);
+    EXPECT_EQ(WriteIni(files, "Section", kKind, " 2", kIni), "");
+    EXPECT_TRUE(files.Changes().empty());
+    EXPECT_EQ(WriteIni(files, "Section", kKind, " 1", kIni), "");
+    EXPECT_EQ(files.Changes().size(), 2u);
+    EXPECT_EQ(WriteIni(files, "Section", "a=b", " 1", kIni), "");
+    EXPECT_EQ(files.Changes().size(), 2u) << "refused by the codec";
+}
+
+TEST_F(Settings, NamesCountUpToNulAndWriteIniCutsThemTo127Characters) {
+    using namespace std::string_literals;
+    files.files[kIni] = Ini(" 2", " 0", kSong);
+    EXPECT_EQ(ReadIni(files, "Section\0x"s, kKind + "\0y"s, kIni + "\0z"s), "2");
+
+    files.files.erase(kIni);
+    std::string kanji;  // "曲" 130 times: 127 characters are 254 bytes
+    for (int i = 0; i < 130; ++i) kanji += "\x8B\xC8";
+    WriteIni(files, "Section", kanji, "3", kIni);
+    EXPECT_EQ(files.files[kIni], "[Section]\r\n" + kanji.substr(0, 254) + "=3\r\n");
+}
