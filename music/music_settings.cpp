@@ -1,0 +1,12 @@
+#include "music_settings.h"
+
+#include "ansi_text.h"
+
+MusicSource MusicSourceFor(const MusicSettings& settings) {
+    if (settings.bgmKind == 1) return MusicSource::Cd;
+    if (settings.bgmKind != 2) return MusicSource::None;
+    const std::string ending = UpperCased(LastCharacters(settings.bgmFile, 3));
+    if (ending == "WAV") return MusicSource::Wav;
+    if (ending == "MP3") return MusicSource::Mp3;
+    return MusicSource::None;
+}
