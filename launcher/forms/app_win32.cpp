@@ -1,0 +1,128 @@
+#include "app_win32.h"
+
+#include <vector>
+
+namespace forms {
+
+const wchar_t* const kApplicationTitle = L"Velmora";
+
+namespace {
+MousePointer currentPointer = MousePointer::Default;
+
+float TwipsPerPixel(int axis) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, axis) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+}
+}  // namespace
+
+std::string ArgumentsTextOf(const char* commandLine) {
+    if (!commandLine) return {};
+    const char* p = commandLine;
+    // The program path: quoted, or up to the first blank.
+    if (*p == '"') {
+        ++p;
+        while (*p && *p != '"') ++p;
+        if (*p == '"') ++p;
+    } else {
+        while (*p && *p != ' ' && *p != '\t') ++p;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    return p;
+}
+
+std::string ArgumentsText() { return ArgumentsTextOf(GetCommandLineA()); }
+
+std::string ProgramFolder() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            std::string full(path.data(), n);
+            const std::size_t cut = full.find_last_of("\\/");
+            return cut == std::string::npos ? std::string() : full.substr(0, cut);
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+void End() { ExitProcess(0); }
+
+void MessageBoxOk(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK);
+}
+
+HANDLE StartProgram(const std::string& path) {
+    // The path is the application name, never parsed from a command line, so a
+    // blank in a folder name cannot make Windows try "C:\Program.exe" first.
+    // The command line holds only the quoted path: no arguments.
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info = {};
+    const std::string folder = path.substr(0, path.find_last_of('\\') == std::string::npos
+                                                  ? 0
+                                                  : path.find_last_of('\\'));
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+        return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool RemoveEmptyFolder(const std::string& path) {
+    if (IsReparsePoint(path)) return false;
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+bool IsReparsePoint(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+int DeleteFiles(const std::string& pattern) {
+    const std::size_t cut = pattern.find_last_of('\\');
+    const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+    // A linked folder would send the deletes somewhere else.
+    if (!folder.empty() && IsReparsePoint(folder)) return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int deleted = 0;
+    do {
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        const std::string file = folder.empty() ? found.cFileName : folder + "\\" + found.cFileName;
+        if (DeleteFileA(file.c_str())) ++deleted;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return deleted;
+}
+
+float TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
+float TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+
+void SetMousePointer(MousePointer pointer) {
+    currentPointer = pointer;
+    SetCursor(LoadCursorA(nullptr, pointer == MousePointer::Hourglass ? reinterpret_cast<LPCSTR>(IDC_WAIT)
+                                                                        : reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+MousePointer GetMousePointer() { return currentPointer; }
+
+std::wstring Widen(const char* utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
+    wide.resize(static_cast<std::size_t>(n - 1));
+    return wide;
+}
+
+}  // namespace forms

@@ -1,0 +1,50 @@
+// Program services of the form engine: arguments, folders, files, programs,
+// the message box, screen units and the mouse pointer.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace forms {
+
+// The title every message box of the program carries.
+extern const wchar_t* const kApplicationTitle;
+
+// The command line without the program's own path and the blanks after it.
+std::string ArgumentsText();
+std::string ArgumentsTextOf(const char* commandLine);
+// The folder that holds the program, without a trailing backslash.
+std::string ProgramFolder();
+
+// Ends the process at once: no form handler runs after it.
+[[noreturn]] void End();
+
+// Modal, OK only, titled with the application title. Wide, so the text reads
+// right whatever the system code page is.
+void MessageBoxOk(const std::wstring& text);
+
+// Starts a program without waiting, with no command-line arguments, in a
+// normal activated window. The process handle is handed to the caller (close
+// it with CloseHandle); null when it could not be started.
+HANDLE StartProgram(const std::string& path);
+
+bool CreateFolder(const std::string& path);
+bool RemoveEmptyFolder(const std::string& path);
+// True when the path names a link, junction or other reparse point.
+bool IsReparsePoint(const std::string& path);
+// Deletes the plain files that match "folder\*.*"-style patterns; never
+// deletes through a link. Returns how many were deleted.
+int DeleteFiles(const std::string& pattern);
+
+// The screen's twips per pixel (15 at 96 dots per inch).
+float TwipsPerPixelX();
+float TwipsPerPixelY();
+
+enum class MousePointer { Default, Hourglass };
+void SetMousePointer(MousePointer pointer);
+MousePointer GetMousePointer();
+
+// UTF-8 source text to UTF-16 for the wide APIs.
+std::wstring Widen(const char* utf8);
+
+}  // namespace forms
