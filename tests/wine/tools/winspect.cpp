@@ -4,6 +4,10 @@
 //   winspect screen                primary screen size
 //   winspect host W H              a visible top-level host window of that client size; prints its
 //                                  handle, then runs until it is closed or killed
+//   winspect hold TITLE            a hidden top-level window with that title, until killed
+//   winspect text TITLE            the message text of the dialog box titled TITLE, as UTF-8
+//   winspect children HWND         one line of facts per child window of HWND
+//   (a host window destroys its children without a close request on WM_USER+1)
 #include <windows.h>
 
 #include <cstdio>
@@ -43,6 +47,13 @@ int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
 }
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_USER + 1) {
+        // Destroy the embedded preview the way a host tearing down its page
+        // would: no close request first.
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(hwnd, GW_CHILD))
+            if (!DestroyWindow(child)) break;
+        return 0;
+    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -74,6 +85,53 @@ int Host(int width, int height) {
 }
 
 unsigned long long Number(const char* text) { return std::strtoull(text, nullptr, 0); }
+
+int Hold(const char* title) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VelmoraTestMarker";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    if (!hwnd) return 1;
+    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
+int Text(const char* title) {
+    HWND box = FindWindowA(nullptr, title);
+    if (!box) return 1;
+    // The message text of a message box is its static control 0xFFFF.
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s\n", utf8);
+    return 0;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    char className[256] = {};
+    GetClassNameA(child, className, sizeof className);
+    wchar_t title[256] = {};
+    GetWindowTextW(child, title, 256);
+    char titleUtf8[1024] = {};
+    WideCharToMultiByte(CP_UTF8, 0, title, -1, titleUtf8, sizeof titleUtf8, nullptr, nullptr);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(child, &pid);
+    std::printf("hwnd=%llu class=%s style=0x%08lX rect=%ld,%ld,%ld,%ld visible=%d pid=%lu title=%s\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(child)), className,
+                static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)), rect.left, rect.top, rect.right,
+                rect.bottom, IsWindowVisible(child) ? 1 : 0, static_cast<unsigned long>(pid), titleUtf8);
+    return TRUE;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +142,12 @@ int main(int argc, char** argv) {
                     argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0);
     if (argc >= 2 && std::strcmp(argv[1], "screen") == 0) {
         std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        return 0;
+    }
+    if (argc >= 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "text") == 0) return Text(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "children") == 0) {
+        EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(argv[2]))), PrintChild, 0);
         return 0;
     }
     if (argc >= 4 && std::strcmp(argv[1], "host") == 0)
