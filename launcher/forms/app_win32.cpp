@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "twips.h"
+
 namespace forms {
 
 const wchar_t* const kApplicationTitle = L"Velmora";
@@ -9,11 +11,11 @@ const wchar_t* const kApplicationTitle = L"Velmora";
 namespace {
 MousePointer currentPointer = MousePointer::Default;
 
-float TwipsPerPixel(int axis) {
+float ScreenTwipsPerPixel(int axis) {
     HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, axis) : 96;
+    const int dpi = screen ? GetDeviceCaps(screen, axis) : 0;
     if (screen) ReleaseDC(nullptr, screen);
-    return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+    return ::TwipsPerPixel(dpi);
 }
 }  // namespace
 
@@ -105,8 +107,8 @@ int DeleteFiles(const std::string& pattern) {
     return deleted;
 }
 
-float TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
-float TwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
+float TwipsPerPixelX() { return ScreenTwipsPerPixel(LOGPIXELSX); }
+float TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }
 
 void SetMousePointer(MousePointer pointer) {
     currentPointer = pointer;

@@ -1,9 +1,10 @@
 #include "form_win32.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app_win32.h"
+#include "form_set.h"
+#include "twips.h"
 
 namespace forms {
 
@@ -12,16 +13,19 @@ constexpr wchar_t kFormClass[] = L"VelmoraForm";
 constexpr wchar_t kOwnerClass[] = L"VelmoraOwner";
 constexpr wchar_t kPictureBoxClass[] = L"VelmoraPictureBox";
 
-std::vector<Form*> loadedForms;
+// Which forms are loaded, and the unload order close handler, unload handler.
+FormSet formSet([] { PostQuitMessage(0); });
+std::vector<Form*> loadOrder;  // for closing them all, newest first
 UINT_PTR nextTimerId = 1;
 HWND ownerWindow = nullptr;
 
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+int PixelsX(int twips) { return TwipsToPixels(twips, TwipsPerPixelX()); }
+int PixelsY(int twips) { return TwipsToPixels(twips, TwipsPerPixelY()); }
 
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_CLOSE) {
         // Closing the program's owner closes every form, newest first.
-        std::vector<Form*> forms(loadedForms.rbegin(), loadedForms.rend());
+        std::vector<Form*> forms(loadOrder.rbegin(), loadOrder.rend());
         for (Form* form : forms) form->Unload();
         return 0;
     }
@@ -78,11 +82,11 @@ HWND OwnerWindow() {
     return ownerWindow;
 }
 
-int LoadedFormCount() { return static_cast<int>(loadedForms.size()); }
+int LoadedFormCount() { return static_cast<int>(formSet.Count()); }
 
 int RunMessageLoop() {
     MSG msg;
-    while (!loadedForms.empty()) {
+    while (formSet.Count() > 0) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         TranslateMessage(&msg);
@@ -147,8 +151,8 @@ void Image::SetPicture(Picture picture) {
     if (!stretch_ && picture_) {
         const SIZE size = picture_.Size();
         const bool pixels = form_.GetScaleMode() == ScaleMode::Pixels;
-        Move(Left(), Top(), pixels ? size.cx : Round(size.cx * TwipsPerPixelX()),
-             pixels ? size.cy : Round(size.cy * TwipsPerPixelY()));
+        Move(Left(), Top(), pixels ? size.cx : PixelsToTwips(size.cx, TwipsPerPixelX()),
+             pixels ? size.cy : PixelsToTwips(size.cy, TwipsPerPixelY()));
     }
     Invalidate();
 }
@@ -346,29 +350,29 @@ void Timer::Fire() {
 Form::Form(std::wstring title, FormStyle style) : title_(std::move(title)), style_(style) {}
 
 Form::~Form() {
+    // Forms live until the process ends; one destroyed while loaded just
+    // loses its window, without handlers.
     if (hwnd_) {
-        // Destroyed without an unload: no handlers, just the window.
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
-        loadedForms.erase(std::remove(loadedForms.begin(), loadedForms.end(), this), loadedForms.end());
     }
 }
 
-int Form::ToPixelsX(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : Round(v / TwipsPerPixelX()); }
-int Form::ToPixelsY(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : Round(v / TwipsPerPixelY()); }
+int Form::ToPixelsX(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : PixelsX(v); }
+int Form::ToPixelsY(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : PixelsY(v); }
 
 bool Form::Load() {
     if (hwnd_) return true;
     RegisterClasses();
     HWND owner = (style_.style & WS_CHILD) ? nullptr : OwnerWindow();
-    hwnd_ = CreateWindowExW(style_.exStyle, kFormClass, title_.c_str(), style_.style & ~WS_VISIBLE,
-                            Round(left_ / TwipsPerPixelX()), Round(top_ / TwipsPerPixelY()),
-                            Round(width_ / TwipsPerPixelX()), Round(height_ / TwipsPerPixelY()), owner, nullptr,
+    hwnd_ = CreateWindowExW(style_.exStyle, kFormClass, title_.c_str(), style_.style & ~WS_VISIBLE, PixelsX(left_),
+                            PixelsY(top_), PixelsX(width_), PixelsY(height_), owner, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
-    loadedForms.push_back(this);
+    formSet.Register(this, {[this] { OnClose(); }, [this] { OnUnload(); }});
+    loadOrder.push_back(this);
     for (Control* control : controls_) control->Realize();
     for (auto& [id, timer] : timers_) timer->Arm();
     OnLoad();
@@ -383,7 +387,7 @@ void Form::Show(bool modal) {
     if (!modal) return;
     // Modal: the other forms wait until this one is gone.
     std::vector<HWND> disabled;
-    for (Form* other : loadedForms)
+    for (Form* other : loadOrder)
         if (other != this && other->hwnd_ && IsWindowEnabled(other->hwnd_)) {
             EnableWindow(other->hwnd_, FALSE);
             disabled.push_back(other->hwnd_);
@@ -405,31 +409,29 @@ void Form::Show(bool modal) {
         if (IsWindow(w)) EnableWindow(w, TRUE);
 }
 
-void Form::RunUnloadHandlers() {
-    OnClose();
-    OnUnload();
+void Form::Forget() {
+    for (auto& [id, timer] : timers_) KillTimer(hwnd_, id);
+    hwnd_ = nullptr;
+    modalDone_ = true;
+    loadOrder.erase(std::remove(loadOrder.begin(), loadOrder.end(), this), loadOrder.end());
 }
 
 void Form::Unload() {
-    if (!hwnd_ || unloading_) return;
-    unloading_ = true;
-    RunUnloadHandlers();
-    for (auto& [id, timer] : timers_) KillTimer(hwnd_, id);
+    if (!hwnd_) return;
+    // Runs the close handler, then the unload handler; a second request from
+    // inside them does nothing.
+    if (formSet.Unload(this) != FormSet::UnloadResult::Unloaded) return;
     HWND hwnd = hwnd_;
-    hwnd_ = nullptr;
-    modalDone_ = true;
-    loadedForms.erase(std::remove(loadedForms.begin(), loadedForms.end(), this), loadedForms.end());
+    Forget();
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     DestroyWindow(hwnd);
-    unloading_ = false;
-    if (loadedForms.empty()) PostQuitMessage(0);
 }
 
 void Form::ApplyGeometry() {
     if (!hwnd_) return;
     // A child form is placed in its parent's client area.
-    SetWindowPos(hwnd_, nullptr, Round(left_ / TwipsPerPixelX()), Round(top_ / TwipsPerPixelY()),
-                 Round(width_ / TwipsPerPixelX()), Round(height_ / TwipsPerPixelY()), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, PixelsX(left_), PixelsY(top_), PixelsX(width_), PixelsY(height_),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Form::Move(int left, int top, int width, int height) {
     left_ = left;
@@ -481,15 +483,7 @@ LRESULT Form::Handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_DESTROY:
         // Destroyed from outside (a host closing the window we live in).
-        if (hwnd_ && !unloading_) {
-            unloading_ = true;
-            RunUnloadHandlers();
-            hwnd_ = nullptr;
-            modalDone_ = true;
-            loadedForms.erase(std::remove(loadedForms.begin(), loadedForms.end(), this), loadedForms.end());
-            unloading_ = false;
-            if (loadedForms.empty()) PostQuitMessage(0);
-        }
+        if (hwnd_ && formSet.Unload(this) == FormSet::UnloadResult::Unloaded) Forget();
         return 0;
     case WM_ERASEBKGND:
         return 1;

@@ -262,7 +262,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT Handle(UINT message, WPARAM w, LPARAM l);
     void ApplyGeometry();
-    void RunUnloadHandlers();
+    void Forget();
 
     std::wstring title_;
     FormStyle style_;
@@ -271,7 +271,6 @@ private:
     ScaleMode scaleMode_ = ScaleMode::Twips;
     std::vector<Control*> controls_;
     std::map<UINT_PTR, Timer*> timers_;
-    bool unloading_ = false;
     bool modalDone_ = false;
 };
 
