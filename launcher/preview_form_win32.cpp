@@ -1,5 +1,7 @@
 #include "preview_form_win32.h"
 
+#include <map>
+
 #include "app_win32.h"
 #include "resource_ids.h"
 #include "twips.h"
@@ -9,6 +11,9 @@ HWND AsWindow(std::int32_t handle) {
     // Window handles are 32-bit values on every Windows; widen with the sign.
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
 }
+
+// Thread timers carry no window: the tick finds its form by the timer's id.
+std::map<UINT_PTR, PreviewForm*> watches;
 
 PreviewForm& Preview() {
     static PreviewForm form;
@@ -43,14 +48,36 @@ PreviewForm::PreviewForm() : Form(L"Preview Window", forms::FormStyle{WS_POPUP, 
 void PreviewForm::OnLoad() {
     imgPrev.SetPicture(forms::Picture::FromResource(IDB_PREVIEW_STILL));
     imgPrev.Move(0, 0, 152, 112);
-    parentWatch.SetEnabled(host_ != nullptr);
+    if (host_) {
+        watch_ = SetTimer(nullptr, 0, 250, &PreviewForm::WatchTick);
+        if (watch_) watches[watch_] = this;
+    }
+}
+
+PreviewForm::~PreviewForm() {
+    if (watch_) KillTimer(nullptr, watch_);
+}
+
+void CALLBACK PreviewForm::WatchTick(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto found = watches.find(id);
+    if (found != watches.end()) found->second->WatchParent();
 }
 
 void PreviewForm::WatchParent() {
-    if (!IsWindow(host_)) Unload();
+    if (IsWindow(host_) && IsWindow(Hwnd())) return;
+    if (Loaded()) {
+        Unload();
+    } else {
+        forms::End();
+    }
 }
 
 void PreviewForm::OnUnload() {
+    if (watch_) {
+        KillTimer(nullptr, watch_);
+        watches.erase(watch_);
+        watch_ = 0;
+    }
     HWND owner = GetWindow(Hwnd(), GW_OWNER);
     PostMessageA(owner, WM_CLOSE, 0, 0);
 }
@@ -58,8 +85,10 @@ void PreviewForm::OnUnload() {
 void ShowPreview(std::int32_t parent) {
     HWND host = AsWindow(parent);
     if (!IsWindow(host)) forms::End();
+    // The pane's client area: the same as its window rectangle for the
+    // borderless panes hosts use, and the right size for a framed one.
     RECT rect = {0, 0, 0, 0};
-    GetWindowRect(host, &rect);
+    GetClientRect(host, &rect);
     PreviewForm& form = Preview();
     form.SetHost(host);
     if (!form.Load()) forms::End();

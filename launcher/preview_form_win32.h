@@ -10,10 +10,8 @@
 class PreviewForm : public forms::Form {
 public:
     PreviewForm();
+    ~PreviewForm() override;
     forms::Image imgPrev{*this};  // Img_Prev
-    // The host may destroy its window without a close request to ours; the
-    // watch notices within a quarter of a second and unloads the preview.
-    forms::Timer parentWatch{*this, 250, [this] { WatchParent(); }};
     void SetHost(HWND host) { host_ = host; }
 
 protected:
@@ -21,8 +19,13 @@ protected:
     void OnUnload() override;
 
 private:
+    // The host may destroy its pane, or die, without a close request to us;
+    // our window and its timers can then vanish with it. So the watch is a
+    // thread timer: it notices within a quarter of a second and unloads.
+    static void CALLBACK WatchTick(HWND, UINT, UINT_PTR id, DWORD);
     void WatchParent();
     HWND host_ = nullptr;
+    UINT_PTR watch_ = 0;
 };
 
 // Embeds the preview form in the window `parent` and shows it. A handle that

@@ -2,12 +2,13 @@
 //   winspect find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
 //   winspect post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
 //   winspect screen                primary screen size
-//   winspect host W H              a visible top-level host window of that client size; prints its
+//   winspect host W H [TITLE]      a visible top-level host window of that client size; prints its
 //                                  handle, then runs until it is closed or killed
 //   winspect hold TITLE            a hidden top-level window with that title, until killed
 //   winspect text TITLE            the message text of the dialog box titled TITLE, as UTF-8
 //   winspect children HWND         one line of facts per child window of HWND
-//   (a host window destroys its children without a close request on WM_USER+1)
+//   (a host window posts WM_CLOSE to its children on WM_USER+1, and destroys
+//    itself without a close request to them on WM_USER+2)
 #include <windows.h>
 
 #include <cstdio>
@@ -48,10 +49,14 @@ int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_USER + 1) {
-        // Destroy the embedded preview the way a host tearing down its page
-        // would: no close request first.
-        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(hwnd, GW_CHILD))
-            if (!DestroyWindow(child)) break;
+        // A close request to the embedded preview, as a host closing its pane.
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            PostMessageA(child, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (message == WM_USER + 2) {
+        // The pane torn down with no close request to the preview first.
+        DestroyWindow(hwnd);
         return 0;
     }
     if (message == WM_DESTROY) {
@@ -61,7 +66,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcA(hwnd, message, w, l);
 }
 
-int Host(int width, int height) {
+int Host(int width, int height, const char* title) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -70,7 +75,7 @@ int Host(int width, int height) {
     RegisterClassA(&wc);
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Velmora test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                 40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr,
                                 nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
@@ -123,7 +128,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     WideCharToMultiByte(CP_UTF8, 0, title, -1, titleUtf8, sizeof titleUtf8, nullptr, nullptr);
     RECT rect{};
     GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    // GetParent would give the owner of a window that also has WS_POPUP.
+    MapWindowPoints(nullptr, GetAncestor(child, GA_PARENT), reinterpret_cast<POINT*>(&rect), 2);
     DWORD pid = 0;
     GetWindowThreadProcessId(child, &pid);
     std::printf("hwnd=%llu class=%s style=0x%08lX rect=%ld,%ld,%ld,%ld visible=%d pid=%lu title=%s\n",
@@ -151,7 +157,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 4 && std::strcmp(argv[1], "host") == 0)
-        return Host(std::atoi(argv[2]), std::atoi(argv[3]));
+        return Host(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? argv[4] : "Velmora test host");
     std::fprintf(stderr, "usage: winspect find|post|screen|host ...\n");
     return 64;
 }
