@@ -89,6 +89,58 @@ bool IsReparsePoint(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+namespace {
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// The path a handle really names, with links resolved; empty when the system
+// cannot say (before Vista there are no file links to resolve).
+std::string FinalPath(const std::string& path) {
+    static const auto finalPath = reinterpret_cast<FinalPathFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    if (!finalPath) return {};
+    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    char buffer[MAX_PATH * 2] = {};
+    const DWORD n = finalPath(handle, buffer, sizeof buffer, 0 /* normalised, DOS volume */);
+    CloseHandle(handle);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+std::string FolderPart(const std::string& path) {
+    const std::size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+}  // namespace
+
+bool IsLink(const std::string& path) {
+    if (IsReparsePoint(path)) return true;
+    const std::string file = FinalPath(path);
+    const std::string folder = FinalPath(FolderPart(path));
+    if (file.empty() || folder.empty()) return false;
+    const std::size_t cut = path.find_last_of('\\');
+    const std::string expected = folder + "\\" + path.substr(cut + 1);
+    return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
+}
+
+bool ReplaceFileWith(const std::string& path, const std::string& bytes) {
+    const std::string folder = FolderPart(path);
+    if (!folder.empty() && IsReparsePoint(folder)) return false;
+    // A fresh name that cannot already exist as a planted link: CREATE_NEW
+    // refuses any existing name, links included.
+    const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".new";
+    HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(handle);
+    if (ok && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
 int DeleteFiles(const std::string& pattern) {
     const std::size_t cut = pattern.find_last_of('\\');
     const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
@@ -101,6 +153,8 @@ int DeleteFiles(const std::string& pattern) {
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::string file = folder.empty() ? found.cFileName : folder + "\\" + found.cFileName;
+        // Deleting a link could delete what it points to (Wine does): leave it.
+        if (IsLink(file)) continue;
         if (DeleteFileA(file.c_str())) ++deleted;
     } while (FindNextFileA(search, &found));
     FindClose(search);

@@ -32,9 +32,19 @@ bool CreateFolder(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
 // True when the path names a link, junction or other reparse point.
 bool IsReparsePoint(const std::string& path);
+// True when the path is a link of any kind: a reparse point, or a name whose
+// file really lies elsewhere (Wine shows a symbolic link to a file as a plain
+// file, but the handle's final path gives it away).
+bool IsLink(const std::string& path);
 // Deletes the plain files that match "folder\*.*"-style patterns; never
-// deletes through a link. Returns how many were deleted.
+// deletes through a link, and skips links themselves. Returns how many were
+// deleted.
 int DeleteFiles(const std::string& pattern);
+// Puts bytes into path by writing a new file beside it and renaming it over
+// the old name: a link at that name is replaced, never written through, and a
+// reader never sees half a file. False (nothing changed) on any failure, or
+// when the folder is a link.
+bool ReplaceFileWith(const std::string& path, const std::string& bytes);
 
 // The screen's twips per pixel (15 at 96 dots per inch).
 float TwipsPerPixelX();

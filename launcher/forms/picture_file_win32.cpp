@@ -28,22 +28,7 @@ bool WritePictureAsBitmap(const Picture& picture, const std::string& path) {
     const SIZE size = picture.Size();
     const std::string file = BuildBitmapFile24(size.cx, size.cy, PictureRows24(picture));
     if (file.empty()) return false;
-    const std::size_t cut = path.find_last_of('\\');
-    if (cut != std::string::npos && IsReparsePoint(path.substr(0, cut))) return false;
-    if (IsReparsePoint(path)) return false;
-    // Opening the reparse point itself (never its target) covers a link
-    // planted between the check above and this open.
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION opened = {};
-    bool ok = GetFileInformationByHandle(handle, &opened) &&
-              !(opened.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    DWORD written = 0;
-    ok = ok && WriteFile(handle, file.data(), static_cast<DWORD>(file.size()), &written, nullptr) &&
-         written == file.size();
-    CloseHandle(handle);
-    return ok;
+    return ReplaceFileWith(path, file);
 }
 
 }  // namespace forms
