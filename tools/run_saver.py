@@ -1,4 +1,4 @@
-"""Runs the saver under Wine (see run_saver.sh)."""
+"""Runs the saver, `Velmora.scr /s`, under Wine (see run_saver.sh)."""
 
 import os
 import shutil
@@ -9,10 +9,7 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "tests", "wine"))
 import harness  # noqa: E402
-import pictures  # noqa: E402
-
-RENDERER = os.path.join(harness.DIST, "Velmora.dll")
-TEXTURE = "C:\\q_vesk\\Nimbel.bmp"
+from launcher_common import DLL, RENDERER_TITLE, SCR, install  # noqa: E402
 
 
 def on_display():
@@ -24,24 +21,24 @@ def on_display():
     if not os.path.isdir(os.path.join(prefix, "drive_c")):
         subprocess.run([harness.WINE, "wineboot", "-i"], env=env, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    texture = os.path.join(prefix, "drive_c", "q_vesk", "Nimbel.bmp")
-    os.makedirs(os.path.dirname(texture), exist_ok=True)
-    with open(texture, "wb") as f:
-        f.write(pictures.ring_bitmap())
-    print("Velmora runs on", os.environ["DISPLAY"], "- press Esc in its window to end it.")
-    return subprocess.run([harness.WINE, RENDERER], env=env, cwd=os.path.dirname(RENDERER)).returncode
+    folder = os.path.join(prefix, "drive_c", "Velmora")
+    os.makedirs(folder, exist_ok=True)
+    for program in (SCR, DLL):
+        shutil.copyfile(program, os.path.join(folder, os.path.basename(program)))
+    print("Velmora runs on", os.environ["DISPLAY"], "- press Esc to end it.")
+    return subprocess.run([harness.WINE, os.path.join(folder, "Velmora.scr"), "/s"], env=env,
+                          cwd=folder).returncode
 
 
 def headless():
     with harness.WineSession("run") as s:
-        s.write_c(TEXTURE, pictures.ring_bitmap())
-        proc = s.start(RENDERER)
-        s.wait_window("Nimbel_VC", timeout=30, visible=True)
+        proc = s.start(install(s), ["/s"])
+        s.wait_window(RENDERER_TITLE, timeout=30, visible=True)
         time.sleep(4)
         shot = s.screenshot("velmora")
         out = os.path.join(REPO, "build", "velmora-screenshot.png")
         shutil.copyfile(shot, out)
-        s.post("Nimbel_VC", 0x0010)
+        s.post(RENDERER_TITLE, 0x0010)
         proc.wait(10)
     print(out)
     return 0

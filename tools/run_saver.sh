@@ -7,4 +7,5 @@ cd "$(dirname "$0")/.."
 tools/setup_debian.sh
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 >/dev/null
+# The harness lives in tests/wine; the run uses it for a private display and prefix.
 exec /usr/bin/python3 tools/run_saver.py "$@"
