@@ -27,5 +27,5 @@ endif()
 # runtimes, so it needs nothing beyond the system's DLLs.
 function(velmora_windows_program target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 endfunction()
