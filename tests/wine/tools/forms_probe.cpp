@@ -1,0 +1,121 @@
+// Exercises the form engine under Wine for its tests. Console program; prints
+// one line per observation, which the Python side checks.
+//   forms_probe lifecycle   load hidden, timers, unload order, modal show, end of loop
+//   forms_probe controls    a visible form with every control, until closed
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app_win32.h"
+#include "form_win32.h"
+
+namespace {
+void Say(const char* text) {
+    std::printf("%s\n", text);
+    std::fflush(stdout);
+}
+
+class ProbeForm : public forms::Form {
+public:
+    explicit ProbeForm(const wchar_t* title, DWORD style = WS_POPUP) : Form(title, forms::FormStyle{style, 0, RGB(0, 0, 0)}) {}
+    std::function<void()> onLoad, onClose, onUnload;
+
+protected:
+    void OnLoad() override {
+        if (onLoad) onLoad();
+    }
+    void OnClose() override {
+        if (onClose) onClose();
+    }
+    void OnUnload() override {
+        if (onUnload) onUnload();
+    }
+};
+
+int Lifecycle() {
+    ProbeForm hidden(L"Probe Hidden");
+    ULONGLONG enabledAt = 0;
+    int ticks = 0;
+    forms::Timer timer(hidden, 300, [&] {
+        char line[64];
+        std::snprintf(line, sizeof line, "tick %d after %llu ms", ++ticks,
+                      static_cast<unsigned long long>(GetTickCount64() - enabledAt));
+        Say(line);
+        if (ticks == 2) {
+            // Re-enabling starts a full interval again.
+            timer.SetEnabled(false);
+            Sleep(200);
+            enabledAt = GetTickCount64();
+            timer.SetEnabled(true);
+        }
+        if (ticks == 3) hidden.Unload();
+    });
+    hidden.onLoad = [&] {
+        Say(FindWindowA(nullptr, "Probe Hidden") ? "hidden form found by title" : "hidden form NOT found");
+        Say(IsWindowVisible(hidden.Hwnd()) ? "hidden form visible" : "hidden form not visible");
+    };
+    hidden.onClose = [&] { Say("close handler"); hidden.Unload(); /* a nested request does nothing */ };
+    hidden.onUnload = [&] { Say("unload handler"); };
+    hidden.Load();
+    enabledAt = GetTickCount64();
+    timer.SetEnabled(true);
+
+    // A modal form returns to its caller once it is unloaded.
+    ProbeForm modal(L"Probe Modal", WS_CAPTION | WS_SYSMENU);
+    modal.Move(0, 0, 3000, 2000);
+    forms::Timer closer(modal, 400, [&] { modal.Unload(); });
+    modal.onLoad = [&] { closer.SetEnabled(true); };
+    modal.Show(true);
+    Say("modal show returned");
+    Say(forms::LoadedFormCount() == 1 ? "one form left" : "wrong form count");
+    forms::RunMessageLoop();
+    Say("message loop ended: no form loaded");
+    return 0;
+}
+
+int Controls() {
+    ProbeForm form(L"Probe Controls", WS_POPUP);
+    form.SetScaleMode(forms::ScaleMode::Pixels);
+    forms::Label label(form);
+    label.Move(10, 10, 200, 30);
+    label.SetFont(L"IPAGothic", 14, true);
+    label.SetForeColor(RGB(255, 255, 0));
+    label.SetCaption(L"設定 Velmora");
+    forms::Label greyed(form);
+    greyed.Move(10, 50, 200, 30);
+    greyed.SetCaption(L"greyed");
+    greyed.SetEnabled(false);
+    forms::Shape shape(form);
+    shape.Move(220, 10, 60, 60);
+    shape.SetBorderColor(RGB(0, 255, 0));
+    forms::ComboBox combo(form);
+    combo.Move(10, 90, 150, 200);
+    forms::PictureBox box(form);
+    box.Move(220, 90, 60, 40);
+    box.onPaint = [](HDC dc) {
+        RECT r = {5, 5, 55, 35};
+        HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+    };
+    form.Move(0, 0, forms::TwipsPerPixelX() * 300, forms::TwipsPerPixelY() * 150);
+    form.Load();
+    combo.AddItem(L"CD");
+    combo.AddItem(L"MP3");
+    combo.SetListIndex(1);
+    form.Show(false);
+    char line[128];
+    std::snprintf(line, sizeof line, "combo items %d index %d", combo.ListCount(), combo.ListIndex());
+    Say(line);
+    return forms::RunMessageLoop();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "lifecycle") == 0) return Lifecycle();
+    if (argc >= 2 && std::strcmp(argv[1], "controls") == 0) return Controls();
+    std::fprintf(stderr, "usage: forms_probe lifecycle|controls\n");
+    return 64;
+}
