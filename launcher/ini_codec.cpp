@@ -212,7 +212,13 @@ std::optional<std::string> IniSetString(std::string_view file, std::string_view 
         if (entry.hasEquals) {
             out.append(file.substr(0, found.entry.start + entry.valueAt));
         } else {
-            out.append(file.substr(0, found.entry.start + entry.keyEnd)).append("=");
+            // A bare key gets its '='. On a damaged line whose name ends at a
+            // NUL, the key text may end in a lead byte left alone, which would
+            // take a '=' right after it as its trail byte and hide it: a blank
+            // goes between them.
+            const std::string_view keyText = file.substr(found.entry.start, entry.keyEnd);
+            out.append(file.substr(0, found.entry.start + entry.keyEnd));
+            out.append(EndsInLoneLeadByte(keyText) ? " =" : "=");
         }
         out.append(value);
         out.append(file.substr(found.entry.end));

@@ -29,8 +29,10 @@
 //
 // Writing changes the fewest bytes: an existing value is replaced after its
 // '=' (the line's key spelling, the blanks before '=' and its line end are
-// kept; a key without '=' gets one); a new key goes after the last non-blank line of its section; a new
-// section is appended at the end of the file. Every other byte survives. New
+// kept; a key without '=' gets one, after a blank when its text ends in a
+// lone lead byte that would take the '=' as its trail byte); a new key goes
+// after the last non-blank line of its section; a new section is appended at
+// the end of the file. Every other byte survives. New
 // lines use the file's own line end (the first one found; CR LF for a new
 // file).
 #pragma once

@@ -235,6 +235,21 @@ TEST(IniWrite, EditsThatWouldReadBackAsSomethingElseAreRefused) {
     EXPECT_EQ(Set(file, "k\0x"s, "v\0w"s, "Section\0y"s), "[Section]\r\nk=v\r\n");
 }
 
+TEST(IniWrite, TheEqualsGivenToABareKeyIsNeverTakenAsATrailByte) {
+    using namespace std::string_literals;
+    // The name ends at the NUL, so this damaged line is the bare key k. Its
+    // text ends in a lead byte with nothing after it: a '=' put right there
+    // would be that character's trail byte, and the key would stay bare.
+    const std::string file = "[Section]\r\nk\0junk\x81\r\nj=2\r\n"s;
+    const std::string after = Set(file, "k", "v");
+    EXPECT_EQ(after, "[Section]\r\nk\0junk\x81 =v\r\nj=2\r\n"s);
+    EXPECT_EQ(Get(after, "k"), "v");
+    EXPECT_EQ(Get(after, "j"), "2");
+    EXPECT_EQ(Set(after, "k", "v"), after) << "the second save changes nothing";
+    // A lead byte with its trail byte ends a character: nothing goes between.
+    EXPECT_EQ(Set("[Section]\r\nk\0x"s + kSo + "\r\n", "k", "v"), "[Section]\r\nk\0x"s + kSo + "=v\r\n");
+}
+
 // Any bytes at all: reading is bounded, and a write that is accepted reads
 // back as written.
 TEST(IniCodec, ArbitraryBytesGiveBoundedResultsAndWritesReadBack) {

@@ -4,31 +4,43 @@
 //   ini_probe BATCH OUTPUT
 // BATCH holds one case a line, fields separated by one blank. Byte strings
 // are hexadecimal ("" is written as "."); "-" stands for a file that does
-// not exist. Every case works in its own files under C:\ini_probe, so the
-// system's profile cache never serves one case's file to another.
+// not exist. Every R and W case works in its own files under C:\ini_probe,
+// so the system's profile cache never serves one case's file to another.
 //
 //   R id file section key size
 //       file on disk as C:\ini_probe\r<id>.ini; the system reader asked with
 //       a buffer of `size` zero bytes, as ReadIni hands it, against
-//       IniGetString and (size 256) ReadIni through the real file layer.
-//       out: R id ret system ours readini
+//       IniGetString and (size 256) ReadIni through the real file layer;
+//       and IniGetString once more over the file's text as this system's
+//       profile functions load it (see SystemView), "=" when that is the
+//       file itself.
+//       out: R id ret system ours readini view ours-on-view
 //   W id file section key value [section:key ...]
 //       WritePrivateProfileStringA on one copy of the file, WriteIni on
 //       another, IniSetString on the bytes. Each result file is then read
-//       back by the system reader: its section names and, for every
-//       section:key listed, the value (a buffer of 4096 bytes).
-//       out: W id ok system-file ours-file pure
-//            system-names ours-names system-value... ours-value...
-//       (names: the section names list of GetPrivateProfileSectionNamesA,
-//       NULs as they come, hex)
+//       back by the system reader: its outline and, for every section:key
+//       listed, the value (a buffer of 4096 bytes); our reader reads the
+//       listed values from our file too.
+//       out: W id ok system-file ours-file pure system-outline ours-outline
+//            system-on-system... system-on-ours... ours-on-ours...
+//       An outline is what GetPrivateProfileSectionNamesA lists and, for
+//       each name, what GetPrivateProfileSectionA gives: name NUL 01
+//       section-text 02, one after another.
 //   S id folder file kind repeat bgmfile
-//       SaveSettings into folder\Velmora.ini, starting from `file`; then the
-//       system reader's view of the three keys and the saved bytes; then
+//       SaveSettings into folder\Velmora.ini, starting from `file` (kind,
+//       repeat and bgmfile as the globals); then the saved bytes, what the
+//       system reader reads for the three keys, and the globals after
 //       LoadSettings from that folder.
-//       out: S id saved kind repeat bgmfile BgmKind BgmRepeat BgmFile BgmFolder
+//       out: S id saved-file system-kind system-repeat system-file
+//            BgmKind BgmRepeat BgmFile BgmFolder
 //   L id folder
 //       LoadSettings from folder\Velmora.ini as it is on disk.
 //       out: L id BgmKind BgmRepeat BgmFile BgmFolder
+//   F id path
+//       creates an empty file of that (ANSI) name and the folders on its
+//       way: the music files of the settings cases, named through the ANSI
+//       code page as the launcher names them.
+//       out: F id ok
 // The output starts with "acp <GetACP()>" and ends with "overruns <n>", the
 // number of system reads that wrote past the buffer they were given.
 #include <windows.h>
@@ -70,6 +82,12 @@ bool Unhex(const std::string& text, std::string& bytes) {
         bytes += static_cast<char>(value);
     }
     return true;
+}
+
+// One more blank-separated field on an output line.
+void Add(std::string& line, const std::string& field) {
+    line += ' ';
+    line += field;
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -128,11 +146,56 @@ std::string SystemRead(const std::string& section, const std::string& key, const
     return std::string(buffer.data());
 }
 
-std::string SectionNames(const std::string& path) {
-    std::vector<char> buffer(65536, '\0');
-    const DWORD got = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                     path.c_str());
-    return std::string(buffer.data(), got);
+// The file as the system reader sees it: its sections in order, each with
+// the entries of the first section of that name.
+std::string Outline(const std::string& path) {
+    std::vector<char> names(65536, '\0');
+    const DWORD got = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path.c_str());
+    std::string outline;
+    std::vector<char> section(65536, '\0');
+    for (std::size_t at = 0; at < got;) {
+        const std::string name(names.data() + at);
+        at += name.size() + 1;
+        const DWORD length =
+            GetPrivateProfileSectionA(name.c_str(), section.data(), static_cast<DWORD>(section.size()), path.c_str());
+        outline += name;
+        outline += '\0';
+        outline += '\1';
+        outline.append(section.data(), length);
+        outline += '\2';
+    }
+    return outline;
+}
+
+// The text of a profile file as Wine's profile functions hold it, brought
+// back to the ANSI code page: they take a UTF-8 or UTF-16 file by its
+// byte-order mark, and anything else as ANSI text, turn it into UTF-16 and
+// give values back through the ANSI code page again. Byte sequences that are
+// no character, or one of two codes for the same character, do not survive
+// that round trip unchanged.
+std::string SystemView(const std::string& bytes) {
+    std::wstring wide;
+    const auto starts = [&bytes](const char* mark, std::size_t n) { return bytes.compare(0, n, mark, n) == 0; };
+    if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2)) {
+        const bool big = bytes[0] == '\xFE';
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const unsigned char a = bytes[i], b = bytes[i + 1];
+            wide += static_cast<wchar_t>(big ? (a << 8 | b) : (b << 8 | a));
+        }
+    } else {
+        const bool utf8 = starts("\xEF\xBB\xBF", 3);
+        const std::string text = utf8 ? bytes.substr(3) : bytes;
+        const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+        const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        wide.resize(static_cast<std::size_t>(n));
+        if (n) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    }
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    if (n) WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+    return out;
 }
 
 std::string ReadCase(const std::vector<std::string>& f) {
@@ -146,7 +209,15 @@ std::string ReadCase(const std::vector<std::string>& f) {
     const std::string system = SystemRead(section, key, path, size, &ret);
     const std::string ours = IniGetString(file, section, key, size);
     const std::string readIni = size == kReadIniBufferSize ? ReadIni(SystemFileAccess(), section, key, path) : "";
-    return "R " + f[1] + " " + std::to_string(ret) + " " + Hex(system) + " " + Hex(ours) + " " + Hex(readIni);
+    std::string line = "R " + f[1];
+    Add(line, std::to_string(ret));
+    Add(line, Hex(system));
+    Add(line, Hex(ours));
+    Add(line, Hex(readIni));
+    const std::string view = SystemView(file);
+    Add(line, view == file ? "=" : Hex(view));
+    Add(line, Hex(IniGetString(view, section, key, size)));
+    return line;
 }
 
 std::string WriteCase(const std::vector<std::string>& f) {
@@ -164,7 +235,8 @@ std::string WriteCase(const std::vector<std::string>& f) {
 
     std::string line = "W " + f[1] + " " + (ok ? "1" : "0") + " " + FileField(systemPath) + " " +
                        FileField(oursPath) + " " + (pure ? Hex(*pure) : "-");
-    line += " " + Hex(SectionNames(systemPath)) + " " + Hex(SectionNames(oursPath));
+    Add(line, Hex(Outline(systemPath)));
+    Add(line, Hex(Outline(oursPath)));
     std::vector<std::pair<std::string, std::string>> queries;
     for (std::size_t i = 6; i < f.size(); ++i) {
         const std::size_t colon = f[i].find(':');
@@ -173,8 +245,11 @@ std::string WriteCase(const std::vector<std::string>& f) {
             return "bad";
         queries.emplace_back(s, k);
     }
-    for (const char* path : {systemPath.c_str(), oursPath.c_str()})
-        for (const auto& [s, k] : queries) line += " " + Hex(SystemRead(s, k, path, 4096));
+    for (const std::string* path : {&systemPath, &oursPath})
+        for (const auto& [s, k] : queries) Add(line, Hex(SystemRead(s, k, *path, 4096)));
+    std::string oursBytes;
+    ReadFileBytes(oursPath, oursBytes);
+    for (const auto& [s, k] : queries) Add(line, Hex(IniGetString(oursBytes, s, k, 4096)));
     return line;
 }
 
@@ -195,12 +270,25 @@ std::string SaveCase(const std::vector<std::string>& f) {
     SaveSettings(SystemFileAccess(), folder);
     std::string line = "S " + f[1] + " " + FileField(path);
     for (std::string_view key : {kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile})
-        line += " " + Hex(SystemRead(std::string(kSettingsSection), std::string(key), path, 256));
+        Add(line, Hex(SystemRead(std::string(kSettingsSection), std::string(key), path, 256)));
     BgmKind = BgmRepeat = 0;
     BgmFile.clear();
     BgmFolder.clear();
     LoadSettings(SystemFileAccess(), folder);
-    return line + " " + Globals();
+    Add(line, Globals());
+    return line;
+}
+
+std::string CreateCase(const std::vector<std::string>& f) {
+    std::string path;
+    if (f.size() != 3 || !Unhex(f[2], path)) return "bad";
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
+    const bool ok = file != INVALID_HANDLE_VALUE;
+    if (ok) CloseHandle(file);
+    return "F " + f[1] + (ok ? " 1" : " 0");
 }
 
 std::string LoadCase(const std::vector<std::string>& f) {
@@ -245,6 +333,7 @@ int main(int argc, char** argv) {
         else if (f[0] == "W") result = WriteCase(f);
         else if (f[0] == "S") result = SaveCase(f);
         else if (f[0] == "L") result = LoadCase(f);
+        else if (f[0] == "F") result = CreateCase(f);
         else result = "bad";
         if (result == "bad") {
             ++bad;
