@@ -145,13 +145,12 @@ void Nimbel_BGM::PollCdMusic() noexcept {
     }
     if (!stopped && *track == settings_.bgmRepeat) return;
     // The position comes back in the device's time format and goes straight
-    // into the play command; a failed query must not become "from Error:...".
+    // into the play command. A failed query must not become the command
+    // "play cdaudio from Error:275"; this step plays nothing and the next
+    // poll, 200 ms later, asks again.
     const std::string from =
         MciStatus("status cdaudio position track " + std::to_string(settings_.bgmRepeat));
-    if (IsFailure(from)) {
-        EndCdPolling();
-        return;
-    }
+    if (IsFailure(from)) return;
     MciPlay("cdaudio", from, "");
 }
 
