@@ -148,6 +148,23 @@ def slow_renderer_survives():
         check_cleaned(s, "after the slow run")
 
 
+def renderer_without_window_times_out():
+    # A renderer that runs but never opens its window: the run ends at the
+    # start-up limit (10 s), cleans up and leaves that process alone.
+    with harness.WineSession("run-renderer-no-window") as s:
+        scr = install(s, renderer=slow_renderer(s))
+        started = time.monotonic()
+        proc = s.start(scr, ["/s"], env={"SLOW_RENDERER_MS": "60000"})
+        time.sleep(8.0)
+        check(proc.running(), "the run ended before the start-up limit")
+        code = proc.wait(10)
+        took = time.monotonic() - started
+        print(f"run without a renderer window ended after {took:.1f} s")
+        check(code == 0, f"exit code {code}")
+        check(9.5 <= took <= 13.0, f"ended after {took:.1f} s, not at the 10 s limit")
+        check_cleaned(s, "after the start-up limit")
+
+
 def links_are_not_followed():
     # What Wine 8 presents for a Unix symbolic link inside drive_c, found out
     # with a probe: a link to a folder is a reparse point (GetFileAttributes
@@ -209,7 +226,8 @@ def blank_in_launcher_folder():
 
 
 CASES = {f.__name__: f for f in (run_without_settings, texture_before_renderer, other_starts_and_endings,
-                                 renderer_cannot_start, slow_renderer_survives, links_are_not_followed,
+                                 renderer_cannot_start, slow_renderer_survives, renderer_without_window_times_out,
+                                 links_are_not_followed,
                                  blank_in_launcher_folder)}
 
 if __name__ == "__main__":
