@@ -606,7 +606,7 @@ class WineSession:
     # --- windows ------------------------------------------------------------------
     def find_window(self, title):
         """Facts about FindWindowA(NULL, title), as a dict, or None."""
-        code, out = self.run(self.tool("winspect.exe"), ["find", title], timeout=30)
+        code, out = self.run(self.tool("window_tool.exe"), ["find", title], timeout=30)
         if code != 0:
             return None
         facts = {}
@@ -632,7 +632,7 @@ class WineSession:
         raise HarnessError(f"no window titled {title!r} within {timeout} s")
 
     def post(self, title, message, wparam=0, lparam=0):
-        code, _ = self.run(self.tool("winspect.exe"), ["post", title, str(message), str(wparam), str(lparam)])
+        code, _ = self.run(self.tool("window_tool.exe"), ["post", title, str(message), str(wparam), str(lparam)])
         return code == 0
 
     # --- X input and pictures -----------------------------------------------------

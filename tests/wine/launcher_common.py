@@ -47,7 +47,7 @@ def settings_bytes(kind=None, repeat=None, music_file=None, newline="\r\n"):
 
 def children(session, parent):
     """Child windows of a window, as dicts, via the inspector."""
-    code, out = session.run(session.tool("winspect.exe"), ["children", str(parent)])
+    code, out = session.run(session.tool("window_tool.exe"), ["children", str(parent)])
     result = []
     for line in out.splitlines():
         facts = {}

@@ -18,7 +18,7 @@ WM_USER = 0x0400
 
 def start_host(s, width, height, title="Velmora test host"):
     """A visible top-level window standing in for the host's preview pane."""
-    proc = s.start(s.tool("winspect.exe"), ["host", str(width), str(height), title], stdout=subprocess.PIPE)
+    proc = s.start(s.tool("window_tool.exe"), ["host", str(width), str(height), title], stdout=subprocess.PIPE)
     line = proc.popen.stdout.readline().decode()
     check(line.startswith("hwnd="), f"host did not start: {line!r}")
     return proc, int(line.split("=")[1])
@@ -77,7 +77,7 @@ def missing_renderer():
         for args in (["/s"], ["/c"], ["/a"], []):
             proc = s.start(scr, args)
             box = s.wait_window("Velmora", visible=True)
-            code, text = s.run(s.tool("winspect.exe"), ["text", "Velmora"])
+            code, text = s.run(s.tool("window_tool.exe"), ["text", "Velmora"])
             check(text.strip() == MISSING_RENDERER, f"{args}: message {text.strip()!r}")
             if not args:
                 s.screenshot("message-box")
@@ -99,7 +99,7 @@ def single_instance():
         scr = install(s)
         host_proc, host = start_host(s, 152, 112)
         for marker in (RUN_TITLE, SETTINGS_TITLE):
-            holder = s.start(s.tool("winspect.exe"), ["hold", marker], stdout=subprocess.PIPE)
+            holder = s.start(s.tool("window_tool.exe"), ["hold", marker], stdout=subprocess.PIPE)
             check(holder.popen.stdout.readline().startswith(b"hwnd="), "marker window not made")
             for args in (["/s"], ["/c"], ["/a"], [], ["/p", str(host)]):
                 code = ends_soon(s.start(scr, args), 10)

@@ -1,12 +1,12 @@
 // Test helper run under Wine beside the programs under test. Console program:
-//   winspect find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
-//   winspect post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
-//   winspect screen                primary screen size
-//   winspect host W H [TITLE]      a visible top-level host window of that client size; prints its
+//   window_tool find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
+//   window_tool post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
+//   window_tool screen                primary screen size
+//   window_tool host W H [TITLE]      a visible top-level host window of that client size; prints its
 //                                  handle, then runs until it is closed or killed
-//   winspect hold TITLE            a hidden top-level window with that title, until killed
-//   winspect text TITLE            the message text of the dialog box titled TITLE, as UTF-8
-//   winspect children HWND         one line of facts per child window of HWND
+//   window_tool hold TITLE            a hidden top-level window with that title, until killed
+//   window_tool text TITLE            the message text of the dialog box titled TITLE, as UTF-8
+//   window_tool children HWND         one line of facts per child window of HWND
 //   (a host window posts WM_CLOSE to its children on WM_USER+1, and destroys
 //    itself without a close request to them on WM_USER+2)
 #include <windows.h>
@@ -158,6 +158,6 @@ int main(int argc, char** argv) {
     }
     if (argc >= 4 && std::strcmp(argv[1], "host") == 0)
         return Host(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? argv[4] : "Velmora test host");
-    std::fprintf(stderr, "usage: winspect find|post|screen|host ...\n");
+    std::fprintf(stderr, "usage: window_tool find|post|screen|host ...\n");
     return 64;
 }
