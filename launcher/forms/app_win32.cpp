@@ -11,6 +11,14 @@ const wchar_t* const kApplicationTitle = L"Velmora";
 namespace {
 MousePointer currentPointer = MousePointer::Default;
 
+// The paths given here end in ASCII file names (Velmora.dll, Nimbel.bmp,
+// *.*), so their last 0x5C byte is the separator even when a folder name
+// holds a double-byte character whose trail byte has that value.
+std::string FolderPart(const std::string& path) {
+    const std::size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
 float ScreenTwipsPerPixel(int axis) {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, axis) : 0;
@@ -67,9 +75,7 @@ HANDLE StartProgram(const std::string& path) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info = {};
-    const std::string folder = path.substr(0, path.find_last_of('\\') == std::string::npos
-                                                  ? 0
-                                                  : path.find_last_of('\\'));
+    const std::string folder = FolderPart(path);
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return nullptr;
@@ -107,10 +113,6 @@ std::string FinalPath(const std::string& path) {
     return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
-std::string FolderPart(const std::string& path) {
-    const std::size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
 }  // namespace
 
 bool IsLink(const std::string& path) {
@@ -118,8 +120,7 @@ bool IsLink(const std::string& path) {
     const std::string file = FinalPath(path);
     const std::string folder = FinalPath(FolderPart(path));
     if (file.empty() || folder.empty()) return false;
-    const std::size_t cut = path.find_last_of('\\');
-    const std::string expected = folder + "\\" + path.substr(cut + 1);
+    const std::string expected = folder + path.substr(FolderPart(path).size());
     return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
 }
 
@@ -142,8 +143,7 @@ bool ReplaceFileWith(const std::string& path, const std::string& bytes) {
 }
 
 int DeleteFiles(const std::string& pattern) {
-    const std::size_t cut = pattern.find_last_of('\\');
-    const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+    const std::string folder = FolderPart(pattern);
     // A linked folder would send the deletes somewhere else.
     if (!folder.empty() && IsReparsePoint(folder)) return 0;
     WIN32_FIND_DATAA found;

@@ -461,11 +461,10 @@ void Form::Repaint() {
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, message, w, l);
-    return form->Handle(message, w, l);
+    return form->Handle(hwnd, message, w, l);
 }
 
-LRESULT Form::Handle(UINT message, WPARAM w, LPARAM l) {
-    HWND hwnd = hwnd_;
+LRESULT Form::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     LRESULT result = 0;
     if (OnMessage(message, w, l, &result)) return result;
     switch (message) {
@@ -484,6 +483,7 @@ LRESULT Form::Handle(UINT message, WPARAM w, LPARAM l) {
     case WM_DESTROY:
         // Destroyed from outside (a host closing the window we live in).
         if (hwnd_ && formSet.Unload(this) == FormSet::UnloadResult::Unloaded) Forget();
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         return 0;
     case WM_ERASEBKGND:
         return 1;

@@ -260,7 +260,7 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
-    LRESULT Handle(UINT message, WPARAM w, LPARAM l);
+    LRESULT Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     void ApplyGeometry();
     void Forget();
 
