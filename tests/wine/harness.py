@@ -249,6 +249,14 @@ class AudioSink:
              f"--device={SINK_NAME}", "--latency-msec=50", "--client-name=velmora-silence", "/dev/zero"],
             env=self.client_env(os.environ), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
+        # Ready only once the silence feed is connected: until then the sink's
+        # monitor sends nothing and recordings would not start in real time.
+        while not self._pactl("list", "short", "sink-inputs").stdout.strip():
+            if self.feeder.poll() is not None:
+                raise HarnessError(f"the silence feed ended at start ({self.feeder.returncode})")
+            if time.monotonic() > deadline:
+                raise HarnessError(f"the silence feed did not connect within {timeout} s")
+            time.sleep(0.05)
         return self
 
     @property
