@@ -31,6 +31,7 @@ std::size_t EncodedValueSize(const PropertyValue& value) {
     case PropertyType::String: return std::get<std::string>(value).size();
     case PropertyType::Bytes: return std::get<PropertyBytes>(value).size();
     case PropertyType::Font: return kFontFixedBytes + std::get<FontSpec>(value).name.size();
+    case PropertyType::Picture: return 1 + std::get<PictureData>(value).bytes.size();
     }
     return 0;
 }
@@ -81,6 +82,12 @@ void PutValue(std::vector<std::uint8_t>& out, const PropertyValue& value) {
                                              (font.strikethrough ? kFontStrikethrough : 0)));
         PutU8(out, font.charset);
         PutBytes(out, font.name.data(), font.name.size());
+        break;
+    }
+    case PropertyType::Picture: {
+        const auto& picture = std::get<PictureData>(value);
+        PutU8(out, static_cast<std::uint8_t>(picture.format));
+        PutBytes(out, picture.bytes.data(), picture.bytes.size());
         break;
     }
     }
@@ -169,6 +176,13 @@ bool DecodeValue(std::uint8_t type, const std::uint8_t* p, std::size_t size, Pro
         font.charset = p[7];
         font.name.assign(reinterpret_cast<const char*>(p + kFontFixedBytes), size - kFontFixedBytes);
         value.emplace<FontSpec>(std::move(font));
+        return true;
+    }
+    case PropertyType::Picture: {
+        if (size < 1 || p[0] > kMaxPictureFormat) return false;
+        // A picture is either none, with no bytes, or a file, with some.
+        if ((p[0] == 0) != (size == 1)) return false;
+        value.emplace<PictureData>(PictureData{static_cast<PictureFormat>(p[0]), PropertyBytes(p + 1, p + size)});
         return true;
     }
     }

@@ -35,12 +35,16 @@
 //                      (bit 0 italic, bit 1 underline, bit 2 strikethrough,
 //                      other bits 0), u8 character set, then the face name
 //                      bytes (value length - 8 of them)
+//              Picture u8 format (0 none, 1 Windows bitmap file, 2 icon
+//                      file, 3 cursor file, 4 GIF file), then the whole file's
+//                      bytes; none carries no bytes, the others at least one
 //
 // Records follow each other in the order the keys were first written; the
 // buffer ends exactly after the last one. A bag is refused when it is
 // truncated, has bytes after the last record, has a length that runs past
 // the buffer or is wrong for its type, an unknown type, a Bool other than 0 or
-// 1, unknown font flags, a key with upper-case letters, a key that occurs
+// 1, unknown font flags, an unknown picture format or one whose bytes do not
+// match it (none with bytes, a file without), a key with upper-case letters, a key that occurs
 // twice, more than kMaxPropertyKeys records, or more than
 // kMaxPropertyBagBytes in all. Thanks to these rules a bag has exactly one
 // serialised form: Serialize() of a parsed bag gives back the parsed bytes.
@@ -70,6 +74,7 @@ enum class PropertyType : std::uint8_t {
     String = 6,
     Bytes = 7,
     Font = 8,
+    Picture = 9,
 };
 
 // A 32-bit colour &H00BBGGRR; values with the top bit set name system colours
@@ -94,9 +99,22 @@ struct FontSpec {
 
 using PropertyBytes = std::vector<std::uint8_t>;
 
+// A picture as a control stores it: the file it was loaded from, byte for
+// byte, so that storing it again gives the same bytes (an icon stays an icon,
+// a cursor keeps its hot spot, a GIF keeps its frames).
+enum class PictureFormat : std::uint8_t { None = 0, Bitmap = 1, Icon = 2, Cursor = 3, Gif = 4 };
+constexpr std::uint8_t kMaxPictureFormat = 4;
+
+struct PictureData {
+    PictureFormat format = PictureFormat::None;
+    PropertyBytes bytes;  // empty exactly when format is None
+    bool Empty() const { return format == PictureFormat::None; }
+    bool operator==(const PictureData&) const = default;
+};
+
 // The alternatives in the order of PropertyType, Bool first.
 using PropertyValue = std::variant<bool, std::uint8_t, std::int16_t, std::int32_t, Colour, std::string,
-                                   PropertyBytes, FontSpec>;
+                                   PropertyBytes, FontSpec, PictureData>;
 
 PropertyType TypeOf(const PropertyValue& value);
 
@@ -105,7 +123,8 @@ template <class T>
 concept PropertyValueType = std::is_same_v<T, bool> || std::is_same_v<T, std::uint8_t> ||
                             std::is_same_v<T, std::int16_t> || std::is_same_v<T, std::int32_t> ||
                             std::is_same_v<T, Colour> || std::is_same_v<T, std::string> ||
-                            std::is_same_v<T, PropertyBytes> || std::is_same_v<T, FontSpec>;
+                            std::is_same_v<T, PropertyBytes> || std::is_same_v<T, FontSpec> ||
+                            std::is_same_v<T, PictureData>;
 
 struct PropertyEntry {
     std::string key;  // lower case

@@ -145,6 +145,7 @@ TEST(PropertyStore, EveryTypeRoundTripsInWriteOrderAndEveryCutIsRefused) {
     store.Write("GIF", Bytes{'G', 'I', 'F', 0, 0xFF}, Bytes{});
     store.Write("NoData", Bytes{}, Bytes{1});
     store.Write("Font", FontSpec{"\xEF\xBC\xAD\xEF\xBC\xB3", 975, 400, false, true, false, 128}, FontSpec{});
+    store.Write("MouseIcon", PictureData{PictureFormat::Cursor, {0, 0, 2, 0}}, PictureData{});
     store.Write("Enabled", true, true);   // removed: the others keep their order
     store.Write("Enabled", false, true);  // written again: now last
     const Bytes bytes = store.Serialize();
@@ -173,7 +174,7 @@ TEST(PropertyStore, MalformedBagsAreRefused) {
     EXPECT_FALSE(Parses(Bag(1, {Record(std::string(256, 'k'), 1, {1})})));
     EXPECT_FALSE(Parses(Bag(1, {Record("Delay", 3, {50, 0})}))) << "keys are stored in lower case";
     EXPECT_FALSE(Parses(Bag(2, {ok, Record("delay", 4, {1, 0, 0, 0})}))) << "duplicate key";
-    for (std::uint8_t type : {0, 9, 255}) EXPECT_FALSE(Parses(Bag(1, {Record("k", type, {1})}))) << int(type);
+    for (std::uint8_t type : {0, 10, 255}) EXPECT_FALSE(Parses(Bag(1, {Record("k", type, {1})}))) << int(type);
     EXPECT_FALSE(Parses(Bag(1, {Record("k", 1, {2})}))) << "a boolean is 0 or 1";
     for (const auto& [type, size] : {std::pair{1, 1}, {2, 1}, {3, 2}, {4, 4}, {5, 4}, {8, 8}}) {
         EXPECT_FALSE(Parses(Bag(1, {Record("k", type, Bytes(size - 1))}))) << type;
@@ -182,6 +183,9 @@ TEST(PropertyStore, MalformedBagsAreRefused) {
         }
     }
     EXPECT_FALSE(Parses(Bag(1, {Record("k", 8, {0, 0, 0, 0, 0, 0, 8, 0})}))) << "unknown font flag";
+    EXPECT_TRUE(Parses(Bag(1, {Record("k", 9, {3, 0})})));
+    for (const Bytes& picture : {Bytes{}, Bytes{5, 0}, Bytes{0, 0}, Bytes{3}})
+        EXPECT_FALSE(Parses(Bag(1, {Record("k", 9, picture)}))) << "picture format and bytes must agree";
 
     Bytes pastTheEnd = Bag(1, {Record("gif", 7, {1, 2, 3})});
     pastTheEnd[14] = 0xFF, pastTheEnd[15] = 0xFF, pastTheEnd[16] = 0xFF, pastTheEnd[17] = 0xFF;
