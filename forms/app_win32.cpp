@@ -166,8 +166,18 @@ float TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }
 
 void SetMousePointer(MousePointer pointer) {
     currentPointer = pointer;
-    SetCursor(LoadCursorA(nullptr, pointer == MousePointer::Hourglass ? reinterpret_cast<LPCSTR>(IDC_WAIT)
-                                                                        : reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    // Show it now; every window of ours answers WM_SETCURSOR with it from
+    // then on, so the next mouse move keeps it. Going back to the default,
+    // the window under the pointer picks its own cursor again, as on a move.
+    POINT at = {};
+    HWND under = GetCursorPos(&at) ? WindowFromPoint(at) : nullptr;
+    if (pointer == MousePointer::Default && under &&
+        GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
+        const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+        return;
+    }
+    SetCursor(LoadCursorA(nullptr, pointer == MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 MousePointer GetMousePointer() { return currentPointer; }

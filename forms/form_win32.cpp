@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "app_win32.h"
+#include "control_timer_win32.h"
 #include "form_set.h"
+#include "mouse_pointer_win32.h"
 #include "twips.h"
 
 namespace forms {
@@ -16,7 +18,6 @@ constexpr wchar_t kPictureBoxClass[] = L"VelmoraPictureBox";
 // Which forms are loaded, and the unload order close handler, unload handler.
 FormSet formSet([] { PostQuitMessage(0); });
 std::vector<Form*> loadOrder;  // for closing them all, newest first
-UINT_PTR nextTimerId = 1;
 HWND ownerWindow = nullptr;
 
 int PixelsX(int twips) { return TwipsToPixels(twips, TwipsPerPixelX()); }
@@ -32,19 +33,6 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     return DefWindowProcW(hwnd, message, w, l);
 }
 
-LRESULT CALLBACK PictureBoxProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
-    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (message == WM_PAINT && box) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        box->PaintSelf(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    if (message == WM_ERASEBKGND) return 1;
-    return DefWindowProcW(hwnd, message, w, l);
-}
-
 void RegisterClasses() {
     static bool done = false;
     if (done) return;
@@ -54,7 +42,7 @@ void RegisterClasses() {
     form.style = CS_DBLCLKS;
     form.lpfnWndProc = &DefWindowProcW;  // replaced per window below
     form.hInstance = instance;
-    form.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     form.lpszClassName = kFormClass;
     RegisterClassW(&form);
@@ -66,11 +54,59 @@ void RegisterClasses() {
     RegisterClassW(&owner);
     WNDCLASSW box = {};
     box.style = CS_OWNDC;
-    box.lpfnWndProc = PictureBoxProc;
+    box.lpfnWndProc = DefWindowProcW;  // replaced per window
     box.hInstance = instance;
     box.hCursor = form.hCursor;
     box.lpszClassName = kPictureBoxClass;
     RegisterClassW(&box);
+}
+
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
+int ButtonOf(UINT message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: return 1;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK: return 2;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK: return 4;
+    default: return 0;
+    }
+}
+
+// Double-buffered painting of a container window.
+template <class PaintFunction>
+void PaintBuffered(HWND hwnd, PaintFunction paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP buffer = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+    HGDIOBJ old = SelectObject(memory, buffer);
+    paint(memory);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(buffer);
+    DeleteDC(memory);
+    EndPaint(hwnd, &ps);
+}
+
+// Every windowed control of a container and of the picture boxes in it.
+void CollectWindowed(const Container& container, std::vector<WindowedControl*>& out) {
+    for (Control* control : container.Controls()) {
+        auto* windowed = dynamic_cast<WindowedControl*>(control);
+        if (!windowed) continue;
+        out.push_back(windowed);
+        if (auto* box = dynamic_cast<PictureBox*>(windowed)) CollectWindowed(*box, out);
+    }
 }
 }  // namespace
 
@@ -84,44 +120,160 @@ HWND OwnerWindow() {
 
 int LoadedFormCount() { return static_cast<int>(formSet.Count()); }
 
+Form* FormOf(HWND hwnd) {
+    HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+    for (Form* form : loadOrder)
+        if (form->Hwnd() == root) return form;
+    return nullptr;
+}
+
+bool PreTranslate(MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    // Windows that are not on a form (an open drop-down list, a common
+    // dialog) keep their own keys.
+    Form* form = FormOf(msg.hwnd);
+    if (!form) return false;
+    form->FocusNext(GetKeyState(VK_SHIFT) < 0);
+    return true;
+}
+
 int RunMessageLoop() {
     MSG msg;
     while (formSet.Count() > 0) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
+        if (PreTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return 0;
 }
 
-// --- Picture --------------------------------------------------------------------
-Picture::Picture(HBITMAP bitmap) : bitmap_(bitmap) {}
-Picture::~Picture() {
-    if (bitmap_) DeleteObject(bitmap_);
+// --- Container ------------------------------------------------------------------
+int Container::ToPixelsX(int v) const { return GetScaleMode() == ScaleMode::Pixels ? v : PixelsX(v); }
+int Container::ToPixelsY(int v) const { return GetScaleMode() == ScaleMode::Pixels ? v : PixelsY(v); }
+int Container::FromPixelsX(int pixels) const {
+    return GetScaleMode() == ScaleMode::Pixels ? pixels : PixelsToTwips(pixels, TwipsPerPixelX());
 }
-Picture::Picture(Picture&& other) noexcept : bitmap_(other.bitmap_) { other.bitmap_ = nullptr; }
-Picture& Picture::operator=(Picture&& other) noexcept {
-    if (this != &other) {
-        if (bitmap_) DeleteObject(bitmap_);
-        bitmap_ = other.bitmap_;
-        other.bitmap_ = nullptr;
+int Container::FromPixelsY(int pixels) const {
+    return GetScaleMode() == ScaleMode::Pixels ? pixels : PixelsToTwips(pixels, TwipsPerPixelY());
+}
+
+void Container::AddControl(Control* control) { controls_.push_back(control); }
+void Container::RemoveControl(Control* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    if (pressed_ == control) pressed_ = nullptr;
+}
+void Container::Repaint() {
+    if (HWND hwnd = ContainerHwnd()) InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void Container::PaintWindowless(HDC dc) {
+    for (Control* control : controls_)
+        if (!control->Window()) control->Paint(dc);
+}
+
+void Container::RealizeChildren() {
+    for (Control* control : controls_) control->Realize();
+}
+
+void Container::NotifyShown(bool shown) {
+    for (Control* control : controls_)
+        if (auto* windowed = dynamic_cast<WindowedControl*>(control)) windowed->ParentShown(shown);
+}
+
+Control* Container::HitTest(POINT client) const {
+    // The last drawn lies on top.
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        Control* control = *it;
+        if (control->Window() || !control->Visible() || !control->Enabled()) continue;
+        const RECT r = control->PixelRect();
+        if (PtInRect(&r, client)) return control;
     }
-    return *this;
+    return nullptr;
 }
-Picture Picture::FromResource(int id) {
-    return Picture(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP,
-                                                   0, 0, LR_CREATEDIBSECTION)));
+
+bool Container::HandleMouse(UINT message, WPARAM w, LPARAM l) {
+    const POINT at = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+    const int button = ButtonOf(message);
+    auto argsFor = [&](Control* control) {
+        const RECT r = control->PixelRect();
+        return MouseEventArgs{button, ShiftState(), FromPixelsX(at.x - r.left), FromPixelsY(at.y - r.top)};
+    };
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        // A pressed control keeps the mouse until the last button is up.
+        Control* target = pressed_ ? pressed_ : HitTest(at);
+        if (!target || !target->onMouseMove) return false;
+        MouseEventArgs args = argsFor(target);
+        args.button = (w & MK_LBUTTON ? 1 : 0) | (w & MK_RBUTTON ? 2 : 0) | (w & MK_MBUTTON ? 4 : 0);
+        target->onMouseMove(args);
+        return true;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        Control* target = pressed_ ? pressed_ : HitTest(at);
+        if (!target) return false;
+        pressed_ = target;
+        pressedButtons_ |= button;
+        SetCapture(ContainerHwnd());
+        if (target->onMouseDown) target->onMouseDown(argsFor(target));
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        Control* target = pressed_;
+        if (!target) return false;
+        pressedButtons_ &= ~button;
+        if (pressedButtons_ == 0) {
+            pressed_ = nullptr;
+            ReleaseCapture();
+        }
+        const MouseEventArgs args = argsFor(target);
+        const RECT r = target->PixelRect();
+        const bool over = PtInRect(&r, at);
+        if (target->onMouseUp) target->onMouseUp(args);
+        // A click is a left press and release over the same control; the
+        // handlers above may have unloaded it, so look again.
+        if (button == 1 && over && std::find(controls_.begin(), controls_.end(), target) != controls_.end() &&
+            target->onClick)
+            target->onClick();
+        return true;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(l) != ContainerHwnd()) {
+            pressed_ = nullptr;
+            pressedButtons_ = 0;
+        }
+        return false;
+    default: return false;
+    }
 }
-SIZE Picture::Size() const {
-    BITMAP info = {};
-    if (!bitmap_ || !GetObjectW(bitmap_, sizeof info, &info)) return {0, 0};
-    return {info.bmWidth, info.bmHeight};
+
+bool Container::HandleSetCursor(HWND target) {
+    if (target == ContainerHwnd()) {
+        POINT at = {};
+        GetCursorPos(&at);
+        ScreenToClient(ContainerHwnd(), &at);
+        const Control* under = HitTest(at);
+        return ApplyPointer(under ? under->MousePointer() : 0, under ? &under->MouseIcon() : nullptr);
+    }
+    for (Control* control : controls_) {
+        HWND window = control->Window();
+        if (window && (window == target || IsChild(window, target)))
+            return ApplyPointer(control->MousePointer(), &control->MouseIcon());
+    }
+    return ApplyPointer(0, nullptr);
 }
 
 // --- Control --------------------------------------------------------------------
-Control::Control(Form& form) : form_(form) { form.AddControl(this); }
-Control::~Control() { form_.RemoveControl(this); }
+Control::Control(Container& container) : container_(container) { container.AddControl(this); }
+Control::~Control() { container_.RemoveControl(this); }
 void Control::Move(int left, int top, int width, int height) {
     left_ = left;
     top_ = top;
@@ -139,46 +291,32 @@ void Control::SetVisible(bool visible) {
     Layout();
     Invalidate();
 }
-RECT Control::PixelRect() const {
-    const int x = form_.ToPixelsX(left_), y = form_.ToPixelsY(top_);
-    return {x, y, x + form_.ToPixelsX(width_), y + form_.ToPixelsY(height_)};
+void Control::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Invalidate();
 }
-void Control::Invalidate() { form_.Repaint(); }
+RECT Control::PixelRect() const {
+    const int x = container_.ToPixelsX(left_), y = container_.ToPixelsY(top_);
+    return {x, y, x + container_.ToPixelsX(width_), y + container_.ToPixelsY(height_)};
+}
+void Control::Invalidate() { container_.Repaint(); }
 
 // --- Image ----------------------------------------------------------------------
 void Image::SetPicture(Picture picture) {
     picture_ = std::move(picture);
     if (!stretch_ && picture_) {
         const SIZE size = picture_.Size();
-        const bool pixels = form_.GetScaleMode() == ScaleMode::Pixels;
-        Move(Left(), Top(), pixels ? size.cx : PixelsToTwips(size.cx, TwipsPerPixelX()),
-             pixels ? size.cy : PixelsToTwips(size.cy, TwipsPerPixelY()));
+        Move(Left(), Top(), container_.FromPixelsX(size.cx), container_.FromPixelsY(size.cy));
     }
     Invalidate();
 }
 void Image::Paint(HDC dc) {
     if (!picture_ || !Visible()) return;
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture_.Handle());
     const RECT r = PixelRect();
-    const SIZE size = picture_.Size();
-    if (stretch_) {
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, size.cx, size.cy, SRCCOPY);
-    } else {
-        // Drawn from the top-left corner, clipped to the control.
-        BitBlt(dc, r.left, r.top, std::min<LONG>(size.cx, r.right - r.left),
-               std::min<LONG>(size.cy, r.bottom - r.top), source, 0, 0, SRCCOPY);
-    }
-    SelectObject(source, old);
-    DeleteDC(source);
+    picture_.Draw(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, stretch_);
 }
 
 // --- Label ----------------------------------------------------------------------
-Label::~Label() {
-    if (font_) DeleteObject(font_);
-}
 void Label::SetCaption(std::wstring caption) {
     caption_ = std::move(caption);
     Invalidate();
@@ -188,22 +326,55 @@ void Label::SetForeColor(COLORREF colour) {
     Invalidate();
 }
 void Label::SetFont(const wchar_t* face, int pointSize, bool bold) {
-    if (font_) DeleteObject(font_);
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font_ = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+    FontSpec spec;
+    const int n = WideCharToMultiByte(CP_UTF8, 0, face, -1, nullptr, 0, nullptr, nullptr);
+    if (n > 1) {
+        spec.name.resize(static_cast<std::size_t>(n));
+        WideCharToMultiByte(CP_UTF8, 0, face, -1, spec.name.data(), n, nullptr, nullptr);
+        spec.name.resize(static_cast<std::size_t>(n - 1));
+    }
+    spec.sizeCentipoints = pointSize * 100;
+    spec.weight = bold ? FW_BOLD : FW_NORMAL;
+    spec.charset = DEFAULT_CHARSET;
+    SetFont(spec);
+}
+void Label::SetFont(const FontSpec& spec) {
+    fontSpec_ = spec;
+    font_ = CreateFontFor(spec);
     Invalidate();
 }
 void Label::SetAlignment(Alignment alignment) {
     alignment_ = alignment;
     Invalidate();
 }
-void Label::SetEnabled(bool enabled) {
-    enabled_ = enabled;
-    Invalidate();
+void Label::SetEnabled(bool enabled) { Control::SetEnabled(enabled); }
+
+void Label::DrawCaption(HDC dc, const std::wstring& caption, RECT r, HFONT font, COLORREF colour,
+                        Alignment alignment, bool enabled) {
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = GetTextColor(dc);
+    const UINT align = alignment == Alignment::Center  ? DT_CENTER
+                       : alignment == Alignment::Right ? DT_RIGHT
+                                                       : DT_LEFT;
+    const UINT format = align | DT_WORDBREAK | DT_NOPREFIX;
+    if (enabled) {
+        SetTextColor(dc, colour);
+        DrawTextW(dc, caption.c_str(), -1, &r, format);
+    } else {
+        // Greyed: the system's embossed look.
+        RECT shadow = r;
+        OffsetRect(&shadow, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+        DrawTextW(dc, caption.c_str(), -1, &shadow, format);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, caption.c_str(), -1, &r, format);
+    }
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    if (oldFont) SelectObject(dc, oldFont);
 }
+
 void Label::Paint(HDC dc) {
     if (!Visible()) return;
     RECT r = PixelRect();
@@ -212,22 +383,7 @@ void Label::Paint(HDC dc) {
         FillRect(dc, &r, brush);
         DeleteObject(brush);
     }
-    HGDIOBJ oldFont = font_ ? SelectObject(dc, font_) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    const UINT align = alignment_ == Alignment::Center ? DT_CENTER : alignment_ == Alignment::Right ? DT_RIGHT : DT_LEFT;
-    if (enabled_) {
-        SetTextColor(dc, foreColor_);
-        DrawTextW(dc, caption_.c_str(), -1, &r, align | DT_WORDBREAK | DT_NOPREFIX);
-    } else {
-        // Greyed: the system's embossed look.
-        RECT shadow = r;
-        OffsetRect(&shadow, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
-        DrawTextW(dc, caption_.c_str(), -1, &shadow, align | DT_WORDBREAK | DT_NOPREFIX);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        DrawTextW(dc, caption_.c_str(), -1, &r, align | DT_WORDBREAK | DT_NOPREFIX);
-    }
-    if (oldFont) SelectObject(dc, oldFont);
+    DrawCaption(dc, caption_, r, font_.Get(), foreColor_, alignment_, Enabled());
 }
 
 // --- Shape ----------------------------------------------------------------------
@@ -252,12 +408,15 @@ WindowedControl::~WindowedControl() {
     if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 void WindowedControl::Realize() {
-    if (hwnd_ || !form_.Hwnd()) return;
+    HWND parent = container_.ContainerHwnd();
+    if (hwnd_ || !parent) return;
     RegisterClasses();
     const RECT r = PixelRect();
-    hwnd_ = CreateWindowExW(0, windowClass_, L"", style_ | WS_CHILD | (Visible() ? WS_VISIBLE : 0), r.left, r.top,
-                            r.right - r.left, r.bottom - r.top, form_.Hwnd(), nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
+    hwnd_ = CreateWindowExW(exStyle_, windowClass_, L"",
+                            style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) |
+                                (Enabled() ? 0 : WS_DISABLED),
+                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
     if (hwnd_) Created();
 }
 void WindowedControl::Layout() {
@@ -266,10 +425,28 @@ void WindowedControl::Layout() {
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | (Visible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
+void WindowedControl::SetEnabled(bool enabled) {
+    Control::SetEnabled(enabled);
+    if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+bool WindowedControl::CanFocus() const {
+    return tabStop_ && hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
+}
+void WindowedControl::SetFocus() {
+    if (hwnd_) ::SetFocus(hwnd_);
+}
 
-ComboBox::ComboBox(Form& form) : WindowedControl(form, L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP) {}
+ComboBox::ComboBox(Container& container, bool editable)
+    : WindowedControl(container, L"COMBOBOX",
+                      (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) | WS_VSCROLL | WS_TABSTOP) {}
 void ComboBox::Created() {
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT)),
+                 TRUE);
+}
+void ComboBox::SetFont(const FontSpec& spec) {
+    font_ = CreateFontFor(spec);
+    if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 void ComboBox::AddItem(const std::wstring& item) {
     if (hwnd_) SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -290,12 +467,20 @@ std::wstring ComboBox::Text() const {
     text.resize(static_cast<std::size_t>(n));
     return text;
 }
-void ComboBox::SetEnabled(bool enabled) {
-    if (hwnd_) EnableWindow(hwnd_, enabled);
+void ComboBox::SetText(const std::wstring& text) {
+    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
 }
 
-PictureBox::PictureBox(Form& form) : WindowedControl(form, kPictureBoxClass, 0) {}
-void PictureBox::Created() { SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)); }
+PictureBox::PictureBox(Container& container)
+    : WindowedControl(container, kPictureBoxClass, WS_CLIPCHILDREN) {}
+void PictureBox::Created() {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureBox::WindowProc));
+}
+void PictureBox::Realize() {
+    WindowedControl::Realize();
+    RealizeChildren();
+}
 void PictureBox::SetPicture(Picture picture) {
     picture_ = std::move(picture);
     Refresh();
@@ -305,23 +490,40 @@ void PictureBox::Refresh() {
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 void PictureBox::PaintSelf(HDC dc) {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    RECT client = {};
+    if (hwnd_) GetClientRect(hwnd_, &client);
+    HBRUSH back = CreateSolidBrush(backColor_);
+    FillRect(dc, &client, back);
+    DeleteObject(back);
     if (picture_) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, picture_.Handle());
         const SIZE size = picture_.Size();
-        BitBlt(dc, 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
+        picture_.Draw(dc, 0, 0, size.cx, size.cy, false);
     }
     if (onPaint) onPaint(dc);
+    PaintWindowless(dc);
+}
+LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!box) return DefWindowProcW(hwnd, message, w, l);
+    switch (message) {
+    case WM_PAINT: PaintBuffered(hwnd, [box](HDC dc) { box->PaintSelf(dc); }); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_SETCURSOR:
+        if (LOWORD(l) == HTCLIENT && box->HandleSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
+        break;
+    case WM_DESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
+    default:
+        if (message == WM_CAPTURECHANGED || (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)) {
+            if (box->HandleMouse(message, w, l)) return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(hwnd, message, w, l);
 }
 
 // --- Timer ----------------------------------------------------------------------
 Timer::Timer(Form& form, UINT intervalMs, std::function<void()> tick)
-    : form_(form), interval_(intervalMs), tick_(std::move(tick)), id_(nextTimerId++) {
+    : form_(form), interval_(intervalMs), tick_(std::move(tick)), id_(NewTimerId()) {
     form.AddTimer(this);
 }
 Timer::~Timer() {
@@ -358,22 +560,19 @@ Form::~Form() {
     }
 }
 
-int Form::ToPixelsX(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : PixelsX(v); }
-int Form::ToPixelsY(int v) const { return scaleMode_ == ScaleMode::Pixels ? v : PixelsY(v); }
-
 bool Form::Load() {
     if (hwnd_) return true;
     RegisterClasses();
     HWND owner = (style_.style & WS_CHILD) ? nullptr : OwnerWindow();
-    hwnd_ = CreateWindowExW(style_.exStyle, kFormClass, title_.c_str(), style_.style & ~WS_VISIBLE, PixelsX(left_),
-                            PixelsY(top_), PixelsX(width_), PixelsY(height_), owner, nullptr,
+    hwnd_ = CreateWindowExW(style_.exStyle, kFormClass, title_.c_str(), (style_.style & ~WS_VISIBLE) | WS_CLIPCHILDREN,
+                            PixelsX(left_), PixelsY(top_), PixelsX(width_), PixelsY(height_), owner, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
     formSet.Register(this, {[this] { OnClose(); }, [this] { OnUnload(); }});
     loadOrder.push_back(this);
-    for (Control* control : controls_) control->Realize();
+    RealizeChildren();
     for (auto& [id, timer] : timers_) timer->Arm();
     OnLoad();
     return true;
@@ -383,6 +582,11 @@ void Form::Show(bool modal) {
     if (!hwnd_ && !Load()) return;
     if (!hwnd_) return;  // the load handler unloaded it
     ShowWindow(hwnd_, SW_SHOW);
+    if (!shown_) {
+        shown_ = true;
+        NotifyShown(true);
+    }
+    if (!hwnd_) return;
     UpdateWindow(hwnd_);
     if (!modal) return;
     // Modal: the other forms wait until this one is gone.
@@ -402,11 +606,48 @@ void Form::Show(bool modal) {
             break;
         }
         if (got == -1) break;
+        if (PreTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     for (HWND w : disabled)
         if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
+void Form::Hide() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (shown_) {
+        shown_ = false;
+        NotifyShown(false);
+    }
+}
+
+void Form::SetIcon(HICON big, HICON small) {
+    if (!hwnd_) return;
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void Form::FocusNext(bool backwards) {
+    std::vector<WindowedControl*> order;
+    CollectWindowed(*this, order);
+    std::erase_if(order, [](WindowedControl* c) { return !c->CanFocus(); });
+    if (order.empty()) return;
+    std::stable_sort(order.begin(), order.end(),
+                     [](WindowedControl* a, WindowedControl* b) { return a->TabIndex() < b->TabIndex(); });
+    HWND focus = GetFocus();
+    auto current = std::find_if(order.begin(), order.end(), [focus](WindowedControl* c) {
+        return focus && (c->Hwnd() == focus || IsChild(c->Hwnd(), focus));
+    });
+    std::size_t next = 0;
+    if (current != order.end()) {
+        const std::size_t at = static_cast<std::size_t>(current - order.begin());
+        next = backwards ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
+    } else if (backwards) {
+        next = order.size() - 1;
+    }
+    order[next]->SetFocus();
 }
 
 void Form::Forget() {
@@ -421,6 +662,10 @@ void Form::Unload() {
     // Runs the close handler, then the unload handler; a second request from
     // inside them does nothing.
     if (formSet.Unload(this) != FormSet::UnloadResult::Unloaded) return;
+    if (shown_) {
+        shown_ = false;
+        NotifyShown(false);
+    }
     HWND hwnd = hwnd_;
     Forget();
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -445,17 +690,20 @@ void Form::SetTop(int twips) { Move(left_, twips, width_, height_); }
 void Form::SetWidth(int twips) { Move(left_, top_, twips, height_); }
 void Form::SetHeight(int twips) { Move(left_, top_, width_, twips); }
 
-void Form::AddControl(Control* control) { controls_.push_back(control); }
-void Form::RemoveControl(Control* control) {
-    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-}
 void Form::AddTimer(Timer* timer) {
     timers_[timer->Id()] = timer;
     timer->Arm();
 }
 void Form::RemoveTimer(Timer* timer) { timers_.erase(timer->Id()); }
-void Form::Repaint() {
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+
+void Form::PaintFace(HDC dc) {
+    RECT client = {};
+    if (hwnd_) GetClientRect(hwnd_, &client);
+    HBRUSH back = CreateSolidBrush(style_.backColor);
+    FillRect(dc, &client, back);
+    DeleteObject(back);
+    PaintWindowless(dc);
+    OnPaint(dc);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -467,12 +715,19 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
 LRESULT Form::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     LRESULT result = 0;
     if (OnMessage(message, w, l, &result)) return result;
+    if (message == WM_CAPTURECHANGED || (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)) {
+        if (HandleMouse(message, w, l)) return 0;
+        return DefWindowProcW(hwnd, message, w, l);
+    }
     switch (message) {
     case WM_TIMER: {
         const auto found = timers_.find(static_cast<UINT_PTR>(w));
         if (found != timers_.end()) found->second->Fire();
         return 0;
     }
+    case WM_SETCURSOR:
+        if (LOWORD(l) == HTCLIENT && HandleSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
+        return DefWindowProcW(hwnd, message, w, l);
     case WM_CLOSE:
         Unload();
         return 0;
@@ -487,27 +742,10 @@ LRESULT Form::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        // Draw off-screen, then copy: no flicker while controls repaint.
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP buffer = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-        HGDIOBJ old = SelectObject(memory, buffer);
-        HBRUSH back = CreateSolidBrush(style_.backColor);
-        FillRect(memory, &client, back);
-        DeleteObject(back);
-        for (Control* control : controls_) control->Paint(memory);
-        OnPaint(memory);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(buffer);
-        DeleteDC(memory);
-        EndPaint(hwnd, &ps);
+    case WM_PAINT:
+        // Drawn off-screen, then copied: no flicker while controls repaint.
+        PaintBuffered(hwnd, [this](HDC dc) { PaintFace(dc); });
         return 0;
-    }
     default:
         return DefWindowProcW(hwnd, message, w, l);
     }

@@ -1,47 +1,89 @@
 // The form engine's windows: forms (a top-level window each, hidden until
 // shown), their controls, and the program's message loop. Forms and controls
-// are laid out in twips, like the launcher's design data.
+// are laid out in twips, like the launcher's design data, or in pixels.
+//
+// Controls live in a container: a form, or a picture box on a form. Labels,
+// images and shapes are windowless: their container paints them and hands
+// them its mouse messages. Combo boxes, picture boxes and reusable controls
+// have windows of their own, children of their container's window.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "font_win32.h"
+#include "gdi_win32.h"
+#include "picture_win32.h"
+#include "property_store.h"
+
 namespace forms {
 
 class Form;
+class Control;
+class WindowedControl;
 
 enum class ScaleMode { Twips, Pixels };
 
-// A picture held by a control: a device-independent bitmap. Owns its handle.
-class Picture {
-public:
-    Picture() = default;
-    explicit Picture(HBITMAP bitmap);
-    ~Picture();
-    Picture(Picture&& other) noexcept;
-    Picture& operator=(Picture&& other) noexcept;
-    Picture(const Picture&) = delete;
-    Picture& operator=(const Picture&) = delete;
-
-    // A bitmap resource of the program (RT_BITMAP), as a DIB section.
-    static Picture FromResource(int id);
-    HBITMAP Handle() const { return bitmap_; }
-    SIZE Size() const;
-    explicit operator bool() const { return bitmap_ != nullptr; }
-
-private:
-    HBITMAP bitmap_ = nullptr;
+// A mouse event as controls raise it: Button 1 left, 2 right, 4 middle;
+// Shift 1 shift, 2 ctrl, 4 alt; x and y relative to the control, in its
+// container's scale unit (pixels for a reusable control's own window).
+struct MouseEventArgs {
+    int button = 0;
+    int shift = 0;
+    int x = 0, y = 0;
 };
 
-// A control drawn by its form (no window of its own). Geometry in the form's
-// scale unit.
+// Holds controls: a form or a picture box.
+class Container {
+public:
+    virtual ~Container() = default;
+    virtual HWND ContainerHwnd() const = 0;
+    virtual Form& OwnerForm() = 0;
+    virtual ScaleMode GetScaleMode() const = 0;
+    // A length in the container's scale unit, in pixels, and back.
+    int ToPixelsX(int v) const;
+    int ToPixelsY(int v) const;
+    int FromPixelsX(int pixels) const;
+    int FromPixelsY(int pixels) const;
+
+    void AddControl(Control* control);
+    void RemoveControl(Control* control);
+    const std::vector<Control*>& Controls() const { return controls_; }
+    void Repaint();
+    // Paints the container's face (background, picture, windowless
+    // controls) into dc, whose origin is the container's client origin:
+    // what a transparent child shows through.
+    virtual void PaintFace(HDC dc) = 0;
+
+protected:
+    void PaintWindowless(HDC dc);
+    // The container window's mouse messages, for its windowless controls;
+    // true when handled.
+    bool HandleMouse(UINT message, WPARAM w, LPARAM l);
+    // WM_SETCURSOR: the pointer of the control under the mouse (windowless,
+    // or the windowed child the message is for). True when a cursor was set.
+    bool HandleSetCursor(HWND target);
+    void RealizeChildren();
+    void NotifyShown(bool shown);
+
+    std::vector<Control*> controls_;
+
+private:
+    friend class Form;
+    Control* HitTest(POINT client) const;
+    Control* pressed_ = nullptr;  // windowless control that got the button down
+    int pressedButtons_ = 0;
+};
+
+// A control: geometry in its container's scale unit.
 class Control {
 public:
-    explicit Control(Form& form);
+    explicit Control(Container& container);
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -57,20 +99,37 @@ public:
     int Height() const { return height_; }
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
-    // Bounds in client pixels.
+    virtual void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+    Container& Parent() { return container_; }
+    // Bounds in the container's client pixels.
     RECT PixelRect() const;
     virtual void Paint(HDC dc) = 0;
     virtual void Layout() {}
-    // Called when the form's window exists: controls with windows make theirs.
+    // Called when the container's window exists: controls with windows make theirs.
     virtual void Realize() {}
+    virtual HWND Window() const { return nullptr; }
+
+    // The pointer shown over the control (kPointerCustom shows MouseIcon).
+    void SetMousePointer(std::int16_t pointer) { mousePointer_ = pointer; }
+    std::int16_t MousePointer() const { return mousePointer_; }
+    void SetMouseIcon(Picture icon) { mouseIcon_ = std::move(icon); }
+    const Picture& MouseIcon() const { return mouseIcon_; }
+
+    // Mouse events of windowless controls (labels, images, shapes).
+    std::function<void()> onClick;
+    std::function<void(const MouseEventArgs&)> onMouseDown, onMouseUp, onMouseMove;
 
 protected:
     void Invalidate();
-    Form& form_;
+    Container& container_;
 
 private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
+    bool enabled_ = true;
+    std::int16_t mousePointer_ = 0;
+    Picture mouseIcon_;
 };
 
 class Image : public Control {
@@ -95,23 +154,29 @@ public:
     void SetCaption(std::wstring caption);
     const std::wstring& Caption() const { return caption_; }
     void SetForeColor(COLORREF colour);
+    COLORREF ForeColor() const { return foreColor_; }
     void SetFont(const wchar_t* face, int pointSize, bool bold = false);
+    void SetFont(const FontSpec& spec);
+    const FontSpec& Font() const { return fontSpec_; }
+    HFONT FontHandle() const { return font_.Get(); }
     void SetAlignment(Alignment alignment);
     void SetTransparent(bool transparent) { transparent_ = transparent; }
     void SetBackColor(COLORREF colour) { backColor_ = colour; }
-    void SetEnabled(bool enabled);
-    bool Enabled() const { return enabled_; }
     void Paint(HDC dc) override;
-    ~Label() override;
+    // Draws the caption into r on dc: enabled in the fore colour, disabled in
+    // the system's embossed grey.
+    static void DrawCaption(HDC dc, const std::wstring& caption, RECT r, HFONT font, COLORREF colour,
+                            Alignment alignment, bool enabled);
+    void SetEnabled(bool enabled) override;
 
 private:
     std::wstring caption_;
     COLORREF foreColor_ = RGB(0, 0, 0);
     COLORREF backColor_ = RGB(255, 255, 255);
-    HFONT font_ = nullptr;
+    FontSpec fontSpec_;
+    OwnedFont font_;
     Alignment alignment_ = Alignment::Left;
     bool transparent_ = true;
-    bool enabled_ = true;
 };
 
 class Shape : public Control {
@@ -129,55 +194,87 @@ class WindowedControl : public Control {
 public:
     ~WindowedControl() override;
     HWND Hwnd() const { return hwnd_; }
+    HWND Window() const override { return hwnd_; }
     void Paint(HDC) override {}
     void Layout() override;
     void Realize() override;
+    void SetEnabled(bool enabled) override;
+
+    // Keyboard focus and the tab order (lowest index first).
+    void SetTabIndex(int index) { tabIndex_ = index; }
+    int TabIndex() const { return tabIndex_; }
+    void SetTabStop(bool stop) { tabStop_ = stop; }
+    virtual bool CanFocus() const;
+    void SetFocus();
+
+    // The form it lies on was shown or hidden: child windows get no
+    // WM_SHOWWINDOW then, so the engine says it.
+    virtual void ParentShown(bool shown) {}
 
 protected:
-    WindowedControl(Form& form, const wchar_t* windowClass, DWORD style)
-        : Control(form), windowClass_(windowClass), style_(style) {}
+    WindowedControl(Container& container, const wchar_t* windowClass, DWORD style, DWORD exStyle = 0)
+        : Control(container), windowClass_(windowClass), style_(style), exStyle_(exStyle) {}
     virtual void Created() {}
     HWND hwnd_ = nullptr;
 
 private:
     const wchar_t* windowClass_;
     DWORD style_;
+    DWORD exStyle_;
+    int tabIndex_ = 0;
+    bool tabStop_ = true;
 };
 
 class ComboBox : public WindowedControl {
 public:
-    explicit ComboBox(Form& form);
+    // An editable drop-down box, or (editable false) a drop-down list.
+    explicit ComboBox(Container& container, bool editable = false);
     void AddItem(const std::wstring& item);
     void Clear();
     int ListCount() const;
     int ListIndex() const;
     void SetListIndex(int index);
     std::wstring Text() const;
-    void SetEnabled(bool enabled);
-
-protected:
-    void Created() override;
-};
-
-// A child window with its own device context for drawing into.
-class PictureBox : public WindowedControl {
-public:
-    explicit PictureBox(Form& form);
-    void SetPicture(Picture picture);
-    const Picture& GetPicture() const { return picture_; }
-    HDC Dc() const;
-    void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
-    ScaleMode GetScaleMode() const { return scaleMode_; }
-    void Refresh();
-    std::function<void(HDC)> onPaint;
-    void PaintSelf(HDC dc);
+    void SetText(const std::wstring& text);
+    void SetFont(const FontSpec& spec);
 
 protected:
     void Created() override;
 
 private:
+    OwnedFont font_;
+};
+
+// A child window with its own device context for drawing into, holding
+// controls of its own.
+class PictureBox : public WindowedControl, public Container {
+public:
+    explicit PictureBox(Container& container);
+    void SetPicture(Picture picture);
+    const Picture& GetPicture() const { return picture_; }
+    HDC Dc() const;
+    void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
+    ScaleMode GetScaleMode() const override { return scaleMode_; }
+    void SetBackColor(COLORREF colour) { backColor_ = colour; }
+    void Refresh();
+    std::function<void(HDC)> onPaint;
+    void PaintSelf(HDC dc);
+
+    HWND ContainerHwnd() const override { return hwnd_; }
+    Form& OwnerForm() override { return container_.OwnerForm(); }
+    void PaintFace(HDC dc) override { PaintSelf(dc); }
+    void Realize() override;
+    void ParentShown(bool shown) override { NotifyShown(shown); }
+    bool CanFocus() const override { return false; }
+
+protected:
+    void Created() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     Picture picture_;
     ScaleMode scaleMode_ = ScaleMode::Twips;
+    COLORREF backColor_ = RGB(0, 0, 0);
 };
 
 // A window timer of the form. Enabling starts a full interval; ticks arrive on
@@ -210,10 +307,10 @@ struct FormStyle {
     COLORREF backColor = RGB(0, 0, 0);
 };
 
-class Form {
+class Form : public Container {
 public:
     Form(std::wstring title, FormStyle style);
-    virtual ~Form();
+    ~Form() override;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
@@ -221,6 +318,7 @@ public:
     bool Load();
     // Shows the form; a modal show returns when the form has been unloaded.
     void Show(bool modal = false);
+    void Hide();
     // Runs the close handler, then the unload handler, and destroys the window.
     void Unload();
     bool Loaded() const { return hwnd_ != nullptr; }
@@ -238,17 +336,25 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-    ScaleMode GetScaleMode() const { return scaleMode_; }
+    ScaleMode GetScaleMode() const override { return scaleMode_; }
     void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
-    // A length in the form's scale unit, in pixels.
-    int ToPixelsX(int v) const;
-    int ToPixelsY(int v) const;
+    HWND ContainerHwnd() const override { return hwnd_; }
+    Form& OwnerForm() override { return *this; }
+    void PaintFace(HDC dc) override;
 
-    void AddControl(Control* control);
-    void RemoveControl(Control* control);
+    // What reusable controls ask their container: run mode (false in a
+    // designer, which only a test host imitates) and the form's font.
+    bool UserMode() const { return userMode_; }
+    void SetUserMode(bool userMode) { userMode_ = userMode; }
+    const FontSpec& Font() const { return font_; }
+    void SetFont(FontSpec font) { font_ = std::move(font); }
+    void SetIcon(HICON big, HICON small);
+
+    // Moves the keyboard focus to the next (or previous) control in tab order.
+    void FocusNext(bool backwards);
+
     void AddTimer(Timer* timer);
     void RemoveTimer(Timer* timer);
-    void Repaint();
 
 protected:
     virtual void OnLoad() {}
@@ -269,16 +375,23 @@ private:
     HWND hwnd_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     ScaleMode scaleMode_ = ScaleMode::Twips;
-    std::vector<Control*> controls_;
     std::map<UINT_PTR, Timer*> timers_;
     bool modalDone_ = false;
+    bool shown_ = false;
+    bool userMode_ = true;
+    FontSpec font_ = DefaultFont();
 };
 
 // Runs the user-interface loop until no form is loaded; returns the exit code.
 int RunMessageLoop();
+// The keyboard handling every message loop of the program does first (the
+// tab key moves the focus); true when the message was used up.
+bool PreTranslate(MSG& msg);
 // The hidden window that owns every top-level form; its WM_CLOSE unloads them all.
 HWND OwnerWindow();
 // How many forms are loaded.
 int LoadedFormCount();
+// The form whose window is hwnd or an ancestor of it; null for other windows.
+Form* FormOf(HWND hwnd);
 
 }  // namespace forms

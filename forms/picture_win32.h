@@ -1,0 +1,54 @@
+// A picture held by a control or a form: a bitmap, an icon or a cursor. Owns
+// its handle. A picture made from a file's bytes keeps them, so that a
+// control storing it (a MouseIcon) writes the same file back.
+#pragma once
+#include <windows.h>
+
+#include "property_store.h"
+
+namespace forms {
+
+class Picture {
+public:
+    enum class Kind { None, Bitmap, Icon, Cursor };
+
+    Picture() = default;
+    explicit Picture(HBITMAP bitmap);  // takes the bitmap
+    ~Picture();
+    Picture(Picture&& other) noexcept;
+    Picture& operator=(Picture&& other) noexcept;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    // A bitmap resource of the program (RT_BITMAP), as a DIB section.
+    static Picture FromResource(int id);
+    // An icon resource at the given size, and a cursor resource.
+    static Picture FromIconResource(int id, int size = 32);
+    static Picture FromCursorResource(int id);
+    // An icon or cursor file's bytes (design data); none for other formats
+    // or bytes that are not a well-formed file.
+    static Picture FromData(const PictureData& data);
+
+    Kind GetKind() const { return kind_; }
+    HBITMAP Handle() const { return kind_ == Kind::Bitmap ? bitmap_ : nullptr; }
+    HICON Icon() const { return kind_ == Kind::Icon || kind_ == Kind::Cursor ? icon_ : nullptr; }
+    HCURSOR Cursor() const { return kind_ == Kind::Cursor ? icon_ : nullptr; }
+    // The file the picture was made from; none for resources.
+    const PictureData& Data() const { return data_; }
+    SIZE Size() const;
+    explicit operator bool() const { return kind_ != Kind::None; }
+
+    // Draws the picture at (x, y): stretched to w x h, or at its own size
+    // (a bitmap clipped to w x h).
+    void Draw(HDC dc, int x, int y, int w, int h, bool stretch) const;
+
+private:
+    void Reset();
+    Kind kind_ = Kind::None;
+    HBITMAP bitmap_ = nullptr;
+    HICON icon_ = nullptr;
+    bool sharedIcon_ = false;  // LR_SHARED handles are the system's, never destroyed
+    PictureData data_;
+};
+
+}  // namespace forms

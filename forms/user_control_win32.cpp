@@ -1,0 +1,224 @@
+#include "user_control_win32.h"
+
+#include <algorithm>
+
+#include "mouse_pointer_win32.h"
+
+namespace forms {
+
+namespace {
+constexpr wchar_t kUserControlClass[] = L"VelmoraUserControl";
+
+const wchar_t* RegisteredClass() {
+    static bool done = false;
+    if (!done) {
+        done = true;
+        WNDCLASSW cls = {};
+        cls.lpfnWndProc = DefWindowProcW;  // replaced per window
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        cls.lpszClassName = kUserControlClass;
+        RegisterClassW(&cls);
+    }
+    return kUserControlClass;
+}
+
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+}  // namespace
+
+UserControl::UserControl(Container& container, DWORD extraStyle)
+    : WindowedControl(container, RegisteredClass(), extraStyle | WS_TABSTOP) {}
+
+UserControl::~UserControl() {
+    // The derived control is gone already: its window must not call it.
+    if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+void UserControl::SetDesignData(std::span<const std::uint8_t> bag) { designData_.assign(bag.begin(), bag.end()); }
+
+std::vector<std::uint8_t> UserControl::StoreProperties() {
+    WriteProperties(properties_);
+    return properties_.Serialize();
+}
+
+void UserControl::Created() {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&UserControl::WindowProc));
+    ResizeImage();
+    // Read only now that the window, and so the parent form's window, exist:
+    // a control may start timers on the form while it reads its values.
+    if (!designData_.empty() && properties_.Parse(designData_))
+        ReadProperties(properties_);
+    else
+        InitProperties();
+    OnResize();
+}
+
+void UserControl::ParentShown(bool shown) {
+    if (shown && Visible() && !shown_) {
+        shown_ = true;
+        OnShow();
+    } else if (!shown && shown_) {
+        shown_ = false;
+        OnHide();
+    }
+}
+
+void UserControl::Layout() {
+    WindowedControl::Layout();
+    if (!hwnd_) return;
+    // Showing or hiding the control itself on a visible form.
+    HWND form = ParentFormHwnd();
+    ParentShown(Visible() && form && IsWindowVisible(form));
+}
+
+int UserControl::ClientWidth() const {
+    RECT r = {};
+    if (hwnd_) GetClientRect(hwnd_, &r);
+    return r.right;
+}
+int UserControl::ClientHeight() const {
+    RECT r = {};
+    if (hwnd_) GetClientRect(hwnd_, &r);
+    return r.bottom;
+}
+
+void UserControl::SetAutoRedraw(bool on) {
+    autoRedraw_ = on;
+    ResizeImage();
+}
+
+void UserControl::ResizeImage() {
+    if (!autoRedraw_ || !hwnd_) {
+        image_ = MemoryDc();
+        return;
+    }
+    const int w = std::max(ClientWidth(), 1), h = std::max(ClientHeight(), 1);
+    if (image_) {
+        BITMAP info = {};
+        GetObjectW(image_.Bitmap(), sizeof info, &info);
+        if (info.bmWidth == w && info.bmHeight == h) return;
+    }
+    HDC screen = GetDC(nullptr);
+    OwnedBitmap bitmap(CreateCompatibleBitmap(screen, w, h));
+    ReleaseDC(nullptr, screen);
+    image_ = MemoryDc(std::move(bitmap));
+    ClearImage();
+}
+
+void UserControl::FillBackground(HDC dc) {
+    const RECT client = {0, 0, ClientWidth(), ClientHeight()};
+    if (opaque_) {
+        OwnedBrush brush(CreateSolidBrush(backColor_));
+        FillRect(dc, &client, brush.Get());
+        return;
+    }
+    // What the container draws beneath the control.
+    const RECT r = PixelRect();
+    POINT old = {};
+    SetWindowOrgEx(dc, r.left, r.top, &old);
+    container_.PaintFace(dc);
+    SetWindowOrgEx(dc, old.x, old.y, nullptr);
+}
+
+void UserControl::ClearImage() {
+    if (image_) FillBackground(image_.Dc());
+}
+
+void UserControl::Refresh() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+LRESULT CALLBACK UserControl::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    auto* control = reinterpret_cast<UserControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!control) return DefWindowProcW(hwnd, message, w, l);
+    return control->Handle(message, w, l);
+}
+
+LRESULT UserControl::Handle(UINT message, WPARAM w, LPARAM l) {
+    auto args = [&](int button) {
+        return MouseEventArgs{button, ShiftState(), static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+    };
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        const int width = std::max(ClientWidth(), 1), height = std::max(ClientHeight(), 1);
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP buffer = CreateCompatibleBitmap(dc, width, height);
+        HGDIOBJ old = SelectObject(memory, buffer);
+        if (autoRedraw_ && image_)
+            BitBlt(memory, 0, 0, width, height, image_.Dc(), 0, 0, SRCCOPY);
+        else
+            FillBackground(memory);
+        OnPaint(memory);
+        BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteObject(buffer);
+        DeleteDC(memory);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE:
+        ResizeImage();
+        OnResize();
+        return 0;
+    case WM_NCHITTEST: return HTCLIENT;  // every point of the control is the control
+    case WM_SETCURSOR:
+        if (LOWORD(l) == HTCLIENT && ApplyPointer(MousePointer(), &MouseIcon())) return TRUE;
+        break;
+    case WM_SETFOCUS: OnGotFocus(); return 0;
+    case WM_KILLFOCUS: OnLostFocus(); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+        // The focus comes first, so the press handler sees the focused state.
+        if (CanGetFocus() && GetFocus() != hwnd_) ::SetFocus(hwnd_);
+        if (!hwnd_) return 0;
+        pressedButtons_ |= button;
+        if (button == 1) leftDownInside_ = true;
+        SetCapture(hwnd_);
+        OnMouseDown(args(button));
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        const int button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+        pressedButtons_ &= ~button;
+        if (pressedButtons_ == 0 && GetCapture() == hwnd_) ReleaseCapture();
+        const MouseEventArgs up = args(button);
+        const bool inside = up.x >= 0 && up.y >= 0 && up.x < ClientWidth() && up.y < ClientHeight();
+        const bool click = button == 1 && leftDownInside_ && inside;
+        if (button == 1) leftDownInside_ = false;
+        OnMouseUp(up);
+        if (click) OnClick();
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        const int buttons = (w & MK_LBUTTON ? 1 : 0) | (w & MK_RBUTTON ? 2 : 0) | (w & MK_MBUTTON ? 4 : 0);
+        OnMouseMove(args(buttons));
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(l) != hwnd_) pressedButtons_ = 0;
+        return 0;
+    case WM_DESTROY:
+        OnTerminate();
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        image_ = MemoryDc();
+        return 0;
+    default: break;
+    }
+    return DefWindowProcW(hwnd_, message, w, l);
+}
+
+}  // namespace forms
