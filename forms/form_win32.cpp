@@ -110,6 +110,11 @@ void CollectWindowed(const Container& container, std::vector<WindowedControl*>& 
 }
 }  // namespace
 
+COLORREF ColourRef(Colour colour) {
+    if (colour.IsSystemColour()) return GetSysColor(static_cast<int>(colour.value & 0xFF));
+    return colour.value & 0x00FFFFFF;
+}
+
 HWND OwnerWindow() {
     RegisterClasses();
     if (!ownerWindow)

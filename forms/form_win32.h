@@ -29,6 +29,10 @@ class WindowedControl;
 
 enum class ScaleMode { Twips, Pixels };
 
+// A design-data colour &H00BBGGRR as GDI takes it; a value with the top bit
+// set names a system colour (&H80000012 is the button text).
+COLORREF ColourRef(Colour colour);
+
 // A mouse event as controls raise it: Button 1 left, 2 right, 4 middle;
 // Shift 1 shift, 2 ctrl, 4 alt; x and y relative to the control, in its
 // container's scale unit (pixels for a reusable control's own window).

@@ -199,7 +199,8 @@ LRESULT UserControl::Handle(UINT message, WPARAM w, LPARAM l) {
         const bool click = button == 1 && leftDownInside_ && inside;
         if (button == 1) leftDownInside_ = false;
         OnMouseUp(up);
-        if (click) OnClick();
+        // The handler may have closed the form, and this window with it.
+        if (click && hwnd_) OnClick();
         return 0;
     }
     case WM_MOUSEMOVE: {

@@ -1,0 +1,82 @@
+// A test form with Command buttons at the settings dialog's sizes, for the
+// button's Wine tests. Every Click is appended to the log file as one line.
+//   command_probe LOG
+// Buttons (pixels, on a paper-coloured form of 320 x 120):
+//   "set"  81 x 25 at (20, 20), caption 設定
+//   "file" 25 x 21 at (120, 22), caption ...
+//   "off"  81 x 25 at (170, 20), caption ｷｬﾝｾﾙ, disabled
+// A click on the label at (20, 70) resizes "set" to 121 x 41 (the label
+// itself is windowless: its click also proves the form's mouse events).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app_win32.h"
+#include "command_win32.h"
+#include "font_win32.h"
+#include "form_win32.h"
+
+namespace {
+std::string logPath;
+
+void Log(const char* line) {
+    if (FILE* f = std::fopen(logPath.c_str(), "a")) {
+        std::fprintf(f, "%s\n", line);
+        std::fclose(f);
+    }
+}
+
+// What the settings dialog stores for a button: caption and font only.
+std::vector<std::uint8_t> DesignBag(const char* caption) {
+    PropertyStore bag;
+    FontSpec font = forms::DefaultFont();
+    font.sizeCentipoints = 975;
+    bag.Write("Caption", std::string(caption), std::string("Command"));
+    bag.Write("Font", font, FontSpec{});
+    return bag.Serialize();
+}
+
+class ProbeForm : public forms::Form {
+public:
+    ProbeForm() : Form(L"Command Probe", forms::FormStyle{WS_POPUP, 0, RGB(0xFB, 0xF6, 0xDC)}) {
+        SetScaleMode(forms::ScaleMode::Pixels);
+        set.Move(20, 20, 81, 25);
+        file.Move(120, 22, 25, 21);
+        off.Move(170, 20, 81, 25);
+        set.SetDesignData(DesignBag("\xE8\xA8\xAD\xE5\xAE\x9A"));
+        file.SetDesignData(DesignBag("..."));
+        off.SetDesignData(DesignBag("\xEF\xBD\xB7\xEF\xBD\xAC\xEF\xBE\x9D\xEF\xBD\xBE\xEF\xBE\x99"));
+        set.SetTabIndex(1), file.SetTabIndex(2), off.SetTabIndex(3);
+        set.onClick = [] { Log("click set"); };
+        file.onClick = [] { Log("click file"); };
+        off.onClick = [] { Log("click off"); };
+        grow.Move(20, 70, 120, 20);
+        grow.SetCaption(L"resize");
+        grow.onClick = [this] {
+            set.Move(20, 20, 121, 41);
+            Log("resized");
+        };
+    }
+
+protected:
+    void OnLoad() override {
+        for (Command* button : {&set, &file, &off}) button->Initialize();
+        off.SetEnabled(false);
+    }
+
+private:
+    Command set{*this}, file{*this}, off{*this};
+    forms::Label grow{*this};
+};
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const std::string args = forms::ArgumentsText();
+    logPath = args.empty() ? "command_probe.log" : args;
+    static ProbeForm form;
+    form.Move(0, 0, static_cast<int>(320 * forms::TwipsPerPixelX()), static_cast<int>(120 * forms::TwipsPerPixelY()));
+    form.Show(false);
+    Log("shown");
+    return forms::RunMessageLoop();
+}
