@@ -26,17 +26,21 @@ def bmp24(width, height, rows_bottom_up):
     return header + info + pixels
 
 
-def ring_level(x, y, size=64):
-    """Grey level of the ring: black beyond radius 28 and within 8, brightest
-    at the rim (26), fading smoothly towards the centre."""
-    c = (size - 1) / 2
-    d = math.hypot(x - c, y - c)
+def ring_profile(d):
+    """Brightness (0..246) of the ring at distance d from its centre, in texels:
+    nothing beyond radius 28 and within 8, brightest at the rim (26), fading
+    smoothly towards the centre."""
     if d >= 28.0 or d <= 8.0:
-        return 0
+        return 0.0
     if d >= 26.0:
-        v = 246 * (1 - ((d - 26.0) / 2.0) ** 2)          # soft outer edge
-    else:
-        v = 246 * ((d - 8.0) / 18.0) ** 1.6              # glow falling towards the centre
+        return 246 * (1 - ((d - 26.0) / 2.0) ** 2)      # soft outer edge
+    return 246 * ((d - 8.0) / 18.0) ** 1.6              # glow falling towards the centre
+
+
+def ring_level(x, y, size=64):
+    """Grey level of the ring texture's pixel (x, y)."""
+    c = (size - 1) / 2
+    v = ring_profile(math.hypot(x - c, y - c))
     return max(0, min(246, int(round(v))))
 
 
