@@ -1,9 +1,11 @@
 // Any bytes as a control's design data: Parse must refuse or accept cleanly,
 // and an accepted bag has exactly one serialised form, so writing it out gives
-// the input back and parsing that gives the same bag.
+// the input back and parsing that gives the same bag. Icons and cursors in it
+// are looked into as well.
 #include <cstdint>
 #include <cstring>
 
+#include "icon_file.h"
 #include "property_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -25,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (again.ReadValue(upper, entry.value) != entry.value || !again.Find(upper)) __builtin_trap();
         if (TypeOf(*again.Find(upper)) != TypeOf(entry.value)) __builtin_trap();
+        // A stored icon or cursor is read as untrusted too.
+        if (const auto* picture = std::get_if<PictureData>(&entry.value)) {
+            if (const auto image = PickIconImage(picture->bytes, 32))
+                if (image->offset + image->size > picture->bytes.size()) __builtin_trap();
+        }
     }
     return 0;
 }

@@ -5,8 +5,11 @@
 //   "set"  81 x 25 at (20, 20), caption 設定
 //   "file" 25 x 21 at (120, 22), caption ...
 //   "off"  81 x 25 at (170, 20), caption ｷｬﾝｾﾙ, disabled
-// A click on the label at (20, 70) resizes "set" to 121 x 41 (the label
+// A click on the label at (20, 70) resizes "set" to 95 x 41 (the label
 // itself is windowless: its click also proves the form's mouse events).
+// Every 10 ms the form notes when the pointer leaves "set" and when the
+// button's state changes, with GetTickCount64, so the test can measure how
+// soon the hover ends in one clock: "left 1234", "state 2 1 1301".
 #include <windows.h>
 
 #include <cstdio>
@@ -53,8 +56,9 @@ public:
         off.onClick = [] { Log("click off"); };
         grow.Move(20, 70, 120, 20);
         grow.SetCaption(L"resize");
+        watch.SetEnabled(true);
         grow.onClick = [this] {
-            set.Move(20, 20, 121, 41);
+            set.Move(20, 20, 95, 41);
             Log("resized");
         };
     }
@@ -66,8 +70,31 @@ protected:
     }
 
 private:
+    void Watch() {
+        POINT at = {};
+        GetCursorPos(&at);
+        RECT r = {};
+        GetWindowRect(set.Hwnd(), &r);
+        const bool inside = PtInRect(&r, at) != FALSE;
+        char line[64];
+        if (wasInside && !inside) {
+            std::snprintf(line, sizeof line, "left %llu", static_cast<unsigned long long>(GetTickCount64()));
+            Log(line);
+        }
+        wasInside = inside;
+        if (set.Model().State() != lastState) {
+            std::snprintf(line, sizeof line, "state %d %d %llu", lastState, set.Model().State(),
+                          static_cast<unsigned long long>(GetTickCount64()));
+            Log(line);
+            lastState = set.Model().State();
+        }
+    }
+
     Command set{*this}, file{*this}, off{*this};
     forms::Label grow{*this};
+    forms::Timer watch{*this, 10, [this] { Watch(); }};
+    bool wasInside = false;
+    int lastState = 0;
 };
 }  // namespace
 
