@@ -175,6 +175,13 @@ def clicks():
         harness.wait_until(lambda: len(probe.clicks()) >= 3, 5)
         time.sleep(0.8)
         check(probe.clicks() == ["click set", "click set", "click file"], f"clicks {probe.clicks()}")
+        # Tab goes by tab index and skips the disabled button: from "file" back to "set".
+        s.xdotool("mousemove", "300", "100")
+        s.key("Tab")
+        time.sleep(0.4)
+        after = probe.shot("tab")
+        check(near(after(x + w // 2, y + 2), (0xCE, 0xE7, 0xFF)), "Tab did not bring the focus to the first button")
+        check(after(FILE[0] + 12, FILE[1] + 2) != (0xCE, 0xE7, 0xFF), "the small button kept the focus")
 
 
 CASES = {f.__name__: f for f in (looks, hover_ends_by_the_poll, clicks)}

@@ -23,6 +23,7 @@ def lifecycle():
         # Enabling, and enabling again, both wait a whole 300 ms interval.
         check(ticks[0] >= 280 and ticks[2] >= 280, f"a tick came before a full interval: {ticks}")
         check(lines.index("modal show returned") < lines.index("close handler"), "modal show did not wait")
+        check("hourglass kept until set back" in lines, "the application-wide pointer did not stay")
         check("one form left" in lines, "the modal form was not unloaded")
         tail = lines[lines.index("close handler"):]
         check(tail == ["close handler", "unload handler", "message loop ended: no form loaded"],

@@ -66,7 +66,17 @@ int Lifecycle() {
     ProbeForm modal(L"Probe Modal", WS_CAPTION | WS_SYSMENU);
     modal.Move(0, 0, 3000, 2000);
     forms::Timer closer(modal, 400, [&] { modal.Unload(); });
-    modal.onLoad = [&] { closer.SetEnabled(true); };
+    modal.onLoad = [&] {
+        closer.SetEnabled(true);
+        // The application-wide hourglass outlives the next mouse move: every
+        // window answers WM_SETCURSOR with it until it is set back.
+        forms::SetMousePointer(forms::MousePointer::Hourglass);
+        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        const bool kept = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
+        forms::SetMousePointer(forms::MousePointer::Default);
+        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        Say(kept && GetCursor() == LoadCursorA(nullptr, IDC_ARROW) ? "hourglass kept until set back" : "hourglass lost");
+    };
     modal.Show(true);
     Say("modal show returned");
     Say(forms::LoadedFormCount() == 1 ? "one form left" : "wrong form count");
