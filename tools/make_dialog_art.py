@@ -128,7 +128,7 @@ def flap_colour(x, y):
     light = 0.86 + 0.18 * math.sin(math.pi * min(1.0, s * 1.15 + 0.12)) - 0.07 * s
     light += 0.05 * (1.0 - t)                      # the roll catches the light from the left
     rim = smoothstep(1.3, 0.2, reach + u)          # u < 0 on the flap: reach + u = distance to its side
-    base = mix((246, 240, 212), (214, 205, 170), rim * 0.7)
+    base = mix((240, 234, 206), (206, 196, 160), rim * 0.75)
     return tuple(c * light for c in base)
 
 
@@ -161,7 +161,7 @@ def make_sheet():
             margin = margin_colour(x, y)
             margin = tuple(c * (1.0 - 0.28 * sheet_shadow[y * w + x]) for c in margin)
             paper = paper_colour(x, y)
-            paper = tuple(c * (1.0 - 0.22 * flap_shadow[y * w + x]) for c in paper)
+            paper = tuple(c * (1.0 - 0.26 * flap_shadow[y * w + x]) for c in paper)
             if curl_box[0] <= x < curl_box[2] and curl_box[1] <= y < curl_box[3]:
                 colour = supersampled(x, y, margin, paper)
             elif in_sheet(x + 0.5, y + 0.5):
