@@ -67,7 +67,6 @@ def box_blur(mask, w, h, radius, passes=3):
             for j in range(m):
                 idx = [(j * w + i) if horizontal else (i * w + j) for i in range(n)]
                 line = [mask[k] for k in idx]
-                acc = 0.0
                 span = 2 * radius + 1
                 padded = [line[0]] * radius + line + [line[-1]] * radius
                 acc = sum(padded[:span])
