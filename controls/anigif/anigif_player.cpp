@@ -1,0 +1,268 @@
+#include "anigif_player.h"
+
+#include <algorithm>
+#include <new>
+
+std::int32_t AniGifPlayer::LoadGif() {
+    ResetGif();
+    animation_.actualWidth = animation_.actualHeight = 0;
+    loops_ = 0;
+    sx_ = sy_ = 0;
+    failure_ = {};
+    if (gif_.empty()) return Fail({GifLoadError::NoBytes, 0, 0});
+    if (gif_.size() > limits_.maxFileBytes)
+        return Fail({GifLoadError::FileTooLarge, static_cast<std::int64_t>(gif_.size()),
+                     static_cast<std::int64_t>(limits_.maxFileBytes)});
+
+    userMode_ = host_.UserMode();
+    try {
+        GifScan scan;
+        const std::int32_t count = ScanGif(gif_, scan);
+        loops_ = scan.loops;
+        if (count == 0) return Fail({GifLoadError::NotAGif, 0, 0});
+        const GifLoadFailure refused = CheckGifLimits(scan, !userMode_, limits_);
+        if (refused.error != GifLoadError::None) return Fail(refused);
+
+        animation_.frames = std::move(scan.frames);
+        animation_.palettes = std::move(scan.palettes);
+        animation_.actualWidth = scan.actualWidth;
+        animation_.actualHeight = scan.actualHeight;
+        spans_ = std::move(scan.spans);
+
+        // First pass: canvas, strip, frame 1.
+        const bool frameOneOnly = !userMode_;
+        composer_.Setup(ChooseGifComposeMode(animation_.frames, animation_.actualWidth, animation_.actualHeight,
+                                             frameOneOnly),
+                        animation_);
+        CreateGifStrip(animation_, frameOneOnly);
+        builder_.Prepare(gif_, animation_.frames, spans_, 0, frameOneOnly ? 0 : animation_.frames.size() - 1);
+    } catch (const std::bad_alloc&) {
+        return Fail({GifLoadError::OutOfMemory, 0, 0});
+    }
+    animation_.frames[0].stripX = 0;
+    builder_.Build(gif_, spans_[0], animation_.frames[0], 0, animation_.strip);
+    built_ = 1;
+
+    // Follow-up: frame 1 is in the strip.
+    current_ = 1;
+    std::int32_t width = 0, height = 0;
+    host_.InnerSize(width, height);
+    ComputeScale(width, height);
+    if (!userMode_) {
+        FinishLoad(false);
+    } else if (delayAnimation_ != 0) {
+        ApplyMirror(0, true, false);
+        frameOneMirrored_ = true;
+        // Without a timer (no parent window yet, say) the rest is decoded
+        // now rather than never.
+        if (!SetPlayTimer(kGifTimerDeferredDecode)) FinishLoad(true);
+    } else {
+        FinishLoad(true);
+    }
+    if (userMode_ && FrameCount() == 1) host_.Refresh();
+    return FrameCount();
+}
+
+std::int32_t AniGifPlayer::Fail(GifLoadFailure failure) {
+    gif_ = {};
+    ResetGif();
+    failure_ = failure;
+    return 0;
+}
+
+void AniGifPlayer::ResetGif() {
+    StopTimer(false);
+    animation_ = {};
+    spans_ = {};
+    builder_.Release();
+    composer_.Release();
+    built_ = 0;
+    current_ = 0;
+    playState_ = kGifStopped;
+    loopsPlayed_ = 0;
+    frameOneMirrored_ = false;
+}
+
+// Second pass (user mode) and the finishing step.
+void AniGifPlayer::FinishLoad(bool startPlaying) {
+    if (userMode_) {
+        std::int32_t x = animation_.frames[0].frameWidth;
+        for (std::size_t i = 1; i < animation_.frames.size(); ++i) {
+            GifFrame& frame = animation_.frames[i];
+            frame.stripX = x;
+            builder_.Build(gif_, spans_[i], frame, x, animation_.strip);
+            x += frame.frameWidth;
+            built_ = static_cast<std::int32_t>(i + 1);
+        }
+    }
+    builder_.Release();
+    spans_ = {};
+    ApplyMirror(0, !userMode_, false);
+    if (!userMode_) return;
+    gif_ = {};
+    if (startPlaying && !(delayAnimation_ & 2)) SetPlayTimer(kGifTimerPlay);
+}
+
+void AniGifPlayer::SetGifBytes(std::vector<std::uint8_t> bytes) {
+    FinishPendingDecode();
+    gif_ = std::move(bytes);
+}
+
+void AniGifPlayer::ReleaseGifBytes() {
+    FinishPendingDecode();
+    gif_ = {};
+}
+
+void AniGifPlayer::FinishPendingDecode() {
+    if (pending_ == Pending::DeferredDecode) OnDeferredDecode();
+}
+
+bool AniGifPlayer::SetPlayTimer(std::int32_t kind) {
+    if (kind == kGifTimerStop) {
+        StopTimer(true);
+        return false;
+    }
+    if (kind != kGifTimerPlay && kind != kGifTimerDeferredDecode) return false;
+    if (playState_ == kGifPlaying) return false;
+    playState_ = kGifStopped;
+    if (current_ == 0 || !host_.UserMode()) return false;
+    if (FrameCount() <= 1 && kind != kGifTimerDeferredDecode) return false;
+    if (!host_.StartTimer(kind == kGifTimerDeferredDecode ? kGifDeferredDecodeMs : FrameDelay())) return false;
+    pending_ = kind == kGifTimerDeferredDecode ? Pending::DeferredDecode : Pending::Frame;
+    playState_ = kGifPlaying;
+    return true;
+}
+
+void AniGifPlayer::StopTimer(bool finishDecode) {
+    const Pending was = pending_;
+    pending_ = Pending::None;
+    if (was != Pending::None) host_.StopTimer();
+    playState_ = kGifStopped;
+    if (was == Pending::DeferredDecode && finishDecode) FinishLoad(false);
+}
+
+void AniGifPlayer::OnTimer() {
+    switch (pending_) {
+    case Pending::Frame: OnFrameTimer(); break;
+    case Pending::DeferredDecode: OnDeferredDecode(); break;
+    case Pending::None: break;  // a tick that was already on its way
+    }
+}
+
+void AniGifPlayer::OnDeferredDecode() {
+    StopTimer(false);
+    FinishLoad(true);
+}
+
+void AniGifPlayer::OnFrameTimer() {
+    pending_ = Pending::None;
+    host_.StopTimer();  // each timer serves once
+
+    const std::int32_t count = FrameCount();
+    bool wrapped = false;
+    if (++current_ > count) {
+        current_ = 1;
+        wrapped = true;
+    }
+    bool goOn = true;
+    if (count == 1) {
+        loopsPlayed_ = 1;
+        playState_ = kGifStopped;
+        goOn = false;
+    } else if (wrapped && loops_ != 0) {
+        // At or past the limit (Loops may have been lowered meanwhile).
+        if (++loopsPlayed_ >= loops_) {
+            playState_ = kGifStopped;
+            loopsPlayed_ = 0;
+            goOn = false;
+        }
+    }
+    host_.Refresh();
+    if (!goOn) {
+        host_.RaiseLoopsEnded();
+        return;
+    }
+    if (host_.StartTimer(FrameDelay()))
+        pending_ = Pending::Frame;
+    else
+        playState_ = kGifStopped;
+}
+
+unsigned AniGifPlayer::FrameDelay() const {
+    const std::int32_t delay = std::max(animation_.frames[static_cast<std::size_t>(current_ - 1)].delayMs, minFrameDelay_);
+    return delay > 0 ? static_cast<unsigned>(delay) : 0u;
+}
+
+void AniGifPlayer::ApplyAction(std::int32_t value) {
+    if (current_ == 0 || !host_.UserMode()) return;
+    switch (value) {
+    case 0:
+        SetPlayTimer(kGifTimerStop);
+        loopsPlayed_ = 0;
+        current_ = 1;
+        host_.Refresh();
+        break;
+    case 1: SetPlayTimer(kGifTimerPlay); break;
+    case 2:
+        if (playState_ != kGifStopped) {
+            SetPlayTimer(kGifTimerStop);
+            playState_ = kGifPaused;
+        }
+        break;
+    case 3:
+        SetPlayTimer(kGifTimerStop);
+        current_ = current_ % FrameCount() + 1;
+        playState_ = kGifPaused;
+        host_.Refresh();
+        break;
+    case 4:
+        ApplyAction(0);
+        ApplyAction(1);
+        break;
+    default: break;
+    }
+}
+
+bool AniGifPlayer::PaintCurrentFrame(const GifPaintSink& sink) {
+    if (current_ == 0 || current_ > built_) return false;
+    composer_.Paint(animation_, static_cast<std::size_t>(current_ - 1), sx_, sy_, sink);
+    return true;
+}
+
+void AniGifPlayer::ComputeScale(std::int32_t& width, std::int32_t& height) {
+    if (current_ == 0) return;
+    const GifScale scale =
+        ComputeGifScale(stretch_, width, height, animation_.actualWidth, animation_.actualHeight);
+    sx_ = scale.sx;
+    sy_ = scale.sy;
+    width = scale.width;
+    height = scale.height;
+}
+
+void AniGifPlayer::ApplyMirror(std::int32_t previous, bool firstOnly, bool withCanvas) {
+    if (current_ == 0) return;
+    std::size_t first = 0;
+    if (frameOneMirrored_) {
+        frameOneMirrored_ = false;
+        first = 1;
+    }
+    const std::int32_t flips = (mirrored_ ^ previous) & 3;
+    if (flips == 0) return;
+    const std::size_t end = std::min<std::size_t>(firstOnly ? 1 : animation_.frames.size(), built_);
+    for (std::size_t i = first; i < end; ++i) MirrorGifFrame(animation_, i, flips & 1, flips & 2);
+    if (withCanvas) composer_.FlipCanvas(flips & 1, flips & 2);
+}
+
+void AniGifPlayer::SetMirrored(std::int32_t value) {
+    if (current_ != 0) {
+        FinishPendingDecode();
+        ApplyMirror(value, !host_.UserMode(), host_.UserMode());
+    }
+    mirrored_ = value;
+}
+
+std::int32_t AniGifPlayer::LoopsRemaining() const {
+    if (current_ == 0) return -1;
+    if (loops_ == 0) return 0;
+    return loops_ - loopsPlayed_;
+}

@@ -1,0 +1,77 @@
+// gifprobe: the maintainer's tool over the GIF control's portable core.
+//   gifprobe FILE                                        the scan
+//   gifprobe --indices DIR FILE                          every frame's colour indices
+//   gifprobe --frames DIR FILE [--background RRGGBB]     frames as the control shows them
+// Exit codes: 0 done, 1 refused (reason on stderr), 2 wrong arguments.
+#include <iostream>
+#include <span>
+#include <string_view>
+
+#include "gifprobe_common.h"
+
+namespace {
+struct ProbeCommand {
+    std::string_view name;
+    int (*run)(std::span<const char* const> args, std::ostream& out, std::ostream& err);
+};
+
+// Every subcommand: the word that selects it and its entry, which gets the
+// words after that one. A new subcommand is one line here.
+constexpr ProbeCommand kCommands[] = {
+    {"--indices", RunIndicesCommand},
+    {"--frames", RunFramesCommand},
+};
+
+constexpr char kUsage[] =
+    "usage: gifprobe FILE\n"
+    "       gifprobe --indices DIR FILE\n"
+    "       gifprobe --frames DIR FILE [--background RRGGBB]\n";
+
+int PrintScan(const char* path, std::ostream& out, std::ostream& err) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadProbeFile(path, bytes, error)) {
+        err << error << "\n";
+        return kProbeRefused;
+    }
+    GifScan scan;
+    if (ScanGif(bytes, scan) == 0) {
+        err << "not a usable GIF\n";
+        return kProbeRefused;
+    }
+    const GifLoadFailure refused = CheckGifLimits(scan, false, GifLimits{});
+    if (refused.error != GifLoadError::None) {
+        err << ProbeFailureText(refused) << "\n";
+        return kProbeRefused;
+    }
+    out << "gif " << scan.actualWidth << " " << scan.actualHeight << " loops " << scan.loops << " frames "
+        << scan.frames.size() << "\n";
+    for (std::size_t i = 0; i < scan.frames.size(); ++i) {
+        const GifFrame& f = scan.frames[i];
+        out << "frame " << i + 1 << " left " << f.frameLeft << " top " << f.frameTop << " width " << f.frameWidth
+            << " height " << f.frameHeight << " delay " << f.delayMs << " disposal " << int{f.disposal}
+            << " transparent ";
+        if (f.hasTransparency)
+            out << int{f.transparentIndex};
+        else
+            out << "-";
+        out << " palette " << f.paletteIndex << "\n";
+    }
+    return kProbeOk;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::span<const char* const> words(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
+    if (words.empty()) {
+        std::cerr << kUsage;
+        return kProbeUsage;
+    }
+    for (const ProbeCommand& command : kCommands)
+        if (words[0] == command.name) return command.run(words.subspan(1), std::cout, std::cerr);
+    if (words.size() != 1 || std::string_view(words[0]).starts_with("--")) {
+        std::cerr << kUsage;
+        return kProbeUsage;
+    }
+    return PrintScan(words[0], std::cout, std::cerr);
+}

@@ -1,0 +1,158 @@
+// Frame building judged against giflib (the referee) and against the pixels
+// the test wrote, over a generated corpus and over streams that break rules.
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "anigif_test_support.h"
+
+namespace {
+int ReadMemory(GifFileType* gif, GifByteType* out, int n) {
+    auto* cursor = static_cast<std::pair<const Bytes*, std::size_t>*>(gif->UserData);
+    const std::size_t got = std::min<std::size_t>(static_cast<std::size_t>(n), cursor->first->size() - cursor->second);
+    std::memcpy(out, cursor->first->data() + cursor->second, got);
+    cursor->second += got;
+    return static_cast<int>(got);
+}
+
+// Every image as giflib decodes it (de-interlaced), or nothing on an error.
+std::vector<Bytes> Giflib(const Bytes& file) {
+    std::pair<const Bytes*, std::size_t> cursor{&file, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
+    std::vector<Bytes> frames;
+    if (gif && DGifSlurp(gif) == GIF_OK)
+        for (int i = 0; i < gif->ImageCount; ++i) {
+            const SavedImage& image = gif->SavedImages[i];
+            frames.emplace_back(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+        }
+    if (gif) DGifCloseFile(gif, &error);
+    return frames;
+}
+
+int WriteMemory(GifFileType* gif, const GifByteType* data, int n) {
+    static_cast<Bytes*>(gif->UserData)->insert(static_cast<Bytes*>(gif->UserData)->end(), data, data + n);
+    return n;
+}
+
+// The same image as giflib's encoder writes it: a second, independent
+// source of well-formed streams.
+Bytes GiflibWrite(const TestImage& image, int colours) {
+    Bytes out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, WriteMemory, &error);
+    ColorMapObject* map = GifMakeMapObject(colours, nullptr);
+    for (int i = 0; i < colours; ++i) map->Colors[i] = {static_cast<GifByteType>(i), 0, static_cast<GifByteType>(255 - i)};
+    EGifPutScreenDesc(gif, image.width, image.height, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, image.width, image.height, image.interlaced, nullptr);
+    std::vector<int> rows;
+    for (auto [start, step] : image.interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
+                                               : std::vector<std::pair<int, int>>{{0, 1}})
+        for (int y = start; y < image.height; y += step) rows.push_back(y);
+    for (int y : rows) EGifPutLine(gif, const_cast<GifPixelType*>(image.pixels.data()) + y * image.width, image.width);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+// Photo-like (smooth with noise), noise, or flat content below `colours`.
+TestImage Content(int kind, int width, int height, int colours, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    return MakeImage(0, 0, width, height, [&](int x, int y) {
+        const int noise = static_cast<int>(random() % 5);
+        if (kind == 0) return (x / 3 + y / 2 + noise) % colours;
+        if (kind == 1) return static_cast<int>(random() % static_cast<unsigned>(colours));
+        return colours - 1;
+    });
+}
+
+// Our frames equal the pixels written and, when giflib reads the file, its frames.
+void ExpectDecodesAsWritten(const Bytes& file, const std::vector<Bytes>& written, const std::string& label) {
+    Loaded loaded;
+    ASSERT_EQ(loaded.Load(file), static_cast<std::int32_t>(written.size())) << label;
+    const std::vector<Bytes> referee = Giflib(file);
+    ASSERT_EQ(referee.size(), written.size()) << label << ": giflib refused the file";
+    for (std::size_t k = 0; k < written.size(); ++k) {
+        EXPECT_EQ(loaded.Indices(static_cast<std::int32_t>(k + 1)), referee[k]) << label << " frame " << k + 1;
+        EXPECT_EQ(referee[k], written[k]) << label << " frame " << k + 1;
+    }
+}
+}  // namespace
+
+TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {3, 2}, {17, 5}, {64, 9}, {131, 47}, {200, 130}};
+    int n = 0;
+    for (auto [width, height] : sizes)
+        for (int codeSize : {2, 3, 5, 8})
+            for (int kind = 0; kind < 3; ++kind, ++n) {
+                const int colours = 1 << codeSize;
+                TestGif gif{width, height, TestPalette(colours), -1, {}};
+                // Frame 1 on the global table, frame 2 with a local one,
+                // another size, minimum code size and row order.
+                gif.images.push_back(Content(kind, width, height, colours, static_cast<std::uint32_t>(n)));
+                gif.images.back().interlaced = n % 2 == 0;
+                gif.images.back().lzw.minimumCodeSize = codeSize;
+                gif.images.push_back(Content((kind + 1) % 3, width / 2 + 1, height, 64, static_cast<std::uint32_t>(~n)));
+                gif.images.back().palette = TestPalette(64, 7);
+                gif.images.back().interlaced = n % 2 == 1;
+                gif.images.back().lzw.minimumCodeSize = 6;
+                const std::string label = std::to_string(width) + "x" + std::to_string(height) + " code size " +
+                                          std::to_string(codeSize) + " kind " + std::to_string(kind);
+                ExpectDecodesAsWritten(WriteGif(gif), {gif.images[0].pixels, gif.images[1].pixels}, label);
+
+                TestImage image = Content(kind, width, height, colours, static_cast<std::uint32_t>(n));
+                image.interlaced = n % 3 == 0;
+                ExpectDecodesAsWritten(GiflibWrite(image, colours), {image.pixels}, "giflib-written " + label);
+            }
+}
+
+TEST(GifFrameBuilding, StreamsThatBreakTheRulesGiveADefinedResult) {
+    const TestImage noise = Content(1, 100, 100, 256, 42);  // fills the table several times
+    const Bytes& all = noise.pixels;
+    Bytes half(all.begin(), all.begin() + 3000);
+    half.resize(all.size(), 0);
+    Bytes two = Content(1, 100, 100, 2, 5).pixels;
+    struct Case {
+        const char* name;
+        LzwOptions lzw;
+        Bytes pixels, expected;
+        bool legal;  // a stream GIF89a allows: giflib must agree
+    } cases[] = {
+        {"no clear code first", {.startWithClear = false}, all, all, true},
+        {"deferred clear: full table, no clear", {.clearWhenFull = false}, all, all, true},
+        {"no end code", {.endCode = false}, all, all, true},
+        {"minimum code size 1", {.minimumCodeSize = 1}, two, two, false},
+        {"code beyond the table ends the image", {.encodePixels = 3000, .extraCodes = {4095, 65, 66}}, all, half, false},
+        {"the next code right after a clear ends the image", {.encodePixels = 3000, .extraCodes = {256, 258, 65}}, all,
+         half, false},
+        {"end code mid-image", {.encodePixels = 3000, .extraCodes = {257, 65, 66}}, all, half, false},
+        {"minimum code size 9 gives a blank frame", {.minimumCodeSize = 9}, Bytes(all.size(), 0),
+         Bytes(all.size(), 0), false},
+    };
+    for (const Case& c : cases) {
+        TestGif gif{100, 100, TestPalette(256), -1, {MakeImage(0, 0, 100, 100, [&](int x, int y) { return c.pixels[y * 100 + x]; })}};
+        gif.images[0].lzw = c.lzw;
+        Loaded loaded;
+        ASSERT_EQ(loaded.Load(WriteGif(gif)), 1) << c.name;
+        EXPECT_EQ(loaded.Indices(1), c.expected) << c.name;
+        if (c.legal) {
+            EXPECT_EQ(Giflib(WriteGif(gif)), std::vector<Bytes>{c.expected}) << c.name;
+        }
+    }
+}
+
+TEST(GifFrameBuilding, DataCutShortDecodesWhatExistsAndLeavesTheRestZero) {
+    const TestGif gif{120, 50, TestPalette(256), -1, {Content(0, 120, 50, 200, 9)}};
+    const Bytes whole = WriteGif(gif);
+    const Bytes& source = gif.images[0].pixels;
+    for (std::size_t cut = whole.size() - 1; cut > 13 + 768 + 12; cut -= 37) {
+        Loaded loaded;
+        ASSERT_EQ(loaded.Load(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut))), 1) << "cut at " << cut;
+        const Bytes got = loaded.Indices(1);
+        // The source up to some pixel, then nothing but 0.
+        const auto first = std::mismatch(got.begin(), got.end(), source.begin()).first;
+        EXPECT_TRUE(std::all_of(first, got.end(), [](std::uint8_t v) { return v == 0; })) << "cut at " << cut;
+    }
+}
