@@ -1,0 +1,106 @@
+// The public face of the ucAniGIF control, apart from any window: the rules
+// of its properties (ranges, clamping, what pauses and resumes), its load
+// methods, the checks a download must pass, its life-cycle reactions and the
+// settings it stores with the form. The work itself is the player's.
+//
+// The Windows layer implements AniGifSurfaceHost (timers, repaints, resizing
+// the control, events, unit conversion) and carries the surface's own
+// values (Enabled, MousePointer, MouseIcon), which are passed through here
+// only to be stored and read back.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "anigif_player.h"
+#include "property_store.h"
+
+class AniGifSurfaceHost : public AniGifHost {
+public:
+    // Resizes the control to width x height pixels. The surface ignores the
+    // resize event that this raises.
+    virtual void ResizeControl(std::int32_t width, std::int32_t height) = 0;
+    virtual void PropertyChanged(std::string_view name) = 0;
+    virtual void RaiseRemoteLoadComplete(float gifWidth, float gifHeight, bool& cancel) = 0;
+    virtual void RaiseRemoteLoadFailure() = 0;
+    // A length in pixels in the container's size units (twips or pixels).
+    virtual double PixelsToContainerX(std::int32_t pixels) const = 0;
+    virtual double PixelsToContainerY(std::int32_t pixels) const = 0;
+};
+
+// The values the surface itself keeps, stored with the control's own.
+struct AniGifSurfaceValues {
+    bool enabled = true;
+    PictureData mouseIcon;
+    std::int16_t mousePointer = 0;
+};
+
+// LoadAnimatedGIF_Array's bytes: the raw memory of an array of one or two
+// dimensions (element size x every dimension's count); none for other
+// shapes, or sizes that do not fit in memory.
+std::optional<std::vector<std::uint8_t>> ArrayBytes(const void* data, std::size_t elementSize,
+                                                    std::span<const std::size_t> dimensions);
+
+// A download shorter than this is no GIF at all.
+constexpr std::size_t kGifRemoteMinimumBytes = 15;
+
+class AniGifSurface {
+public:
+    // Creation: MinFrameDelay 50, Stretch 1, DelayAnimation 1.
+    explicit AniGifSurface(AniGifSurfaceHost& host);
+
+    AniGifPlayer& Player() { return player_; }
+    const AniGifPlayer& Player() const { return player_; }
+
+    std::int32_t FrameCount() const { return player_.FrameCount(); }
+    void SetFrameCount(std::int32_t) {}  // accepted and ignored
+    // The logical size in the container's units, truncated.
+    std::int32_t ActualWidth() const;
+    std::int32_t ActualHeight() const;
+    std::int32_t Stretch() const { return player_.Stretch(); }
+    void SetStretch(std::int32_t value);
+    std::int32_t MinFrameDelay() const { return player_.MinFrameDelay(); }
+    void SetMinFrameDelay(std::int32_t milliseconds);
+    std::int32_t Loops() const { return player_.Loops(); }
+    void SetLoops(std::int32_t value);
+    std::int32_t LoopsRemaining() const { return player_.LoopsRemaining(); }
+    std::int32_t Mirrored() const { return player_.Mirrored(); }
+    void SetMirrored(std::int32_t value);
+    std::int32_t Action() const { return player_.PlayState(); }
+    void SetAction(std::int32_t value) { player_.ApplyAction(value); }
+    std::int32_t DelayAnimation() const { return player_.DelayAnimation(); }
+    void SetDelayAnimation(std::int32_t value);
+
+    // LoadAnimatedGIF_File and LoadAnimatedGIF_Array: the new bytes (none
+    // keeps the bytes held, as for a file that does not exist), then the
+    // load; on success the control is resized for Stretch 1, 3 and 4.
+    bool LoadBytes(std::optional<std::vector<std::uint8_t>> bytes);
+    // Writing AnimatedGIF: a picture's GIF bytes, or none to release them.
+    void LoadPictureBytes(std::optional<std::vector<std::uint8_t>> gif);
+    // A download of LoadAnimatedGIF_Remote arrived with these bytes.
+    void RemoteCompleted(const std::vector<std::uint8_t>& received);
+
+    // Life cycle.
+    void Shown() { player_.SetPlayTimer(kGifTimerPlay); }
+    void Hidden() { player_.ApplyAction(2); }
+    void End() { player_.ResetGif(); }
+    // The control's resize event, with its inner size in pixels.
+    void Resized(std::int32_t width, std::int32_t height);
+
+    // The stored settings, in the order they are written:
+    // "GIF" (always), "Delay", "Stretch", "Loops", "DelayLoad", "Mirror",
+    // "MouseIcon", "MousePointer", "Enabled".
+    void ReadProperties(const PropertyStore& store, AniGifSurfaceValues& surface);
+    void WriteProperties(PropertyStore& store, const AniGifSurfaceValues& surface) const;
+
+private:
+    void ResizeForStretch();
+    void Repaint() { host_.Refresh(); }
+
+    AniGifSurfaceHost& host_;
+    AniGifPlayer player_;
+    bool resizing_ = false;
+};
