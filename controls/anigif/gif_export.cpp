@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <iterator>
 
 namespace {
 constexpr std::uint32_t kClearCode = 256;
@@ -19,17 +20,22 @@ constexpr std::int32_t kHeaderBytes = 13 + 768 + 8 + 10 + 1;  // with the transp
 static_assert(((255 << 4) | (kCodeLimit - 1)) < kHashSlots);
 
 // The file in the making. It starts at width x height + 801 bytes (capped, so
-// that a huge flat frame does not take memory it will never fill) and grows as
-// sub-blocks are written. Two bytes stay reserved at the end at all times, so
-// the block terminator and the trailer always have room after the last
-// sub-block, however the data happened to fill the buffer.
+// that a huge flat frame does not take memory it will never fill) and grows
+// when a sub-block would not fit. Two bytes stay reserved at the end at all
+// times, so the block terminator and the trailer always have room after the
+// last sub-block, however the data happened to fill the buffer.
 class OutputBuffer {
 public:
     explicit OutputBuffer(std::size_t initial) : bytes_(initial + kTail) {}
 
-    void Put(const std::uint8_t* data, std::size_t n) {
+    // Room for n bytes at the write position; valid until the next call.
+    std::uint8_t* Reserve(std::size_t n) {
         if (pos_ + n + kTail > bytes_.size()) bytes_.resize(pos_ + std::max<std::size_t>(n, 512) + kTail);
-        std::memcpy(bytes_.data() + pos_, data, n);
+        return bytes_.data() + pos_;
+    }
+    void Advance(std::size_t n) { pos_ += n; }
+    void Put(const std::uint8_t* data, std::size_t n) {
+        std::memcpy(Reserve(n), data, n);
         pos_ += n;
     }
 
@@ -46,115 +52,132 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The classic hashed-string-table LZW compressor with GIF's variable code
-// width (9 to 12 bits, least significant bit first) and a clear code once all
-// 4096 codes are taken. A key is pixel x 4096 + prefix; -1 marks an empty slot.
-class LzwEncoder {
+// Packs codes low bits first into data sub-blocks written straight into the
+// file: a length byte, then up to 254 data bytes. Each code stores the two
+// lowest pending bytes whether or not they are complete (an incomplete one is
+// stored again once it is) and moves on by the complete ones, so there is no
+// loop per byte; the block keeps two bytes of room for that.
+class CodePacker {
 public:
-    explicit LzwEncoder(OutputBuffer& out) : out_(out), keys_(kHashSlots), codes_(kHashSlots) {}
+    explicit CodePacker(OutputBuffer& out) : out_(out) { Open(); }
 
-    void Encode(const ExportSource& s) {
-        const std::int64_t stride = StripRowBytes(s.stripWidth);
-        auto row = [&](std::int32_t y) {
-            return s.stripBits + (static_cast<std::int64_t>(s.stripRows) - 1 - y) * stride + s.stripX;
-        };
-        ClearTable();
-        Emit(kClearCode);
-        std::uint32_t prefix = row(0)[0];
-        for (std::int32_t y = 0; y < s.frameHeight; ++y) {
-            const std::uint8_t* pixels = row(y);
-            for (std::int32_t x = y == 0 ? 1 : 0; x < s.frameWidth; ++x) {
-                const std::uint32_t c = pixels[x];
-                const std::int32_t key = static_cast<std::int32_t>((c << 12) + prefix);
-                std::int32_t i = static_cast<std::int32_t>((c << 4) ^ prefix);
-                if (keys_[i] == key) {
-                    prefix = codes_[i];
-                    continue;
-                }
-                if (keys_[i] >= 0 && Probe(key, i)) {
-                    prefix = codes_[i];
-                    continue;
-                }
-                Emit(prefix);
-                prefix = c;
-                codes_[i] = static_cast<std::uint16_t>(next_);
-                keys_[i] = key;
-                if (next_ > largest_) {
-                    if (next_ == kCodeLimit) {
-                        // The clear goes out at the width the decoder is reading
-                        // now; the table starts over with the first free code.
-                        Emit(kClearCode);
-                        ClearTable();
-                        next_ = kFirstFreeCode - 1;
-                        width_ = kFirstWidth;
-                    } else {
-                        ++width_;
-                    }
-                    largest_ = (1u << width_) - 1;
-                }
-                ++next_;
-            }
+    void Emit(std::uint32_t code, int width) {
+        bitBuffer_ |= code << bitCount_;
+        bitCount_ += width;
+        data_[filled_] = static_cast<std::uint8_t>(bitBuffer_);
+        data_[filled_ + 1] = static_cast<std::uint8_t>(bitBuffer_ >> 8);
+        const int whole = bitCount_ >> 3;
+        filled_ += whole;
+        bitBuffer_ >>= whole * 8;
+        bitCount_ &= 7;
+        if (filled_ >= kMaxBlockData) [[unlikely]] CloseFullBlock();
+    }
+
+    // The last bits, padded to a byte, and the last, shorter sub-block.
+    void Flush() {
+        if (bitCount_ > 0) {
+            data_[filled_++] = static_cast<std::uint8_t>(bitBuffer_);
+            if (filled_ >= kMaxBlockData) CloseFullBlock();
         }
-        Emit(prefix);
-        Emit(kEndCode);
-        Flush();
+        if (filled_ > 0) {
+            data_[-1] = static_cast<std::uint8_t>(filled_);
+            out_.Advance(static_cast<std::size_t>(filled_) + 1);
+        }
     }
 
 private:
-    // Secondary probe from the taken slot i. True with i at the match; false
-    // with i at the slot to fill. A key of 0 (pixel 0 after prefix 0) ends the
-    // chain like an empty slot and is overwritten; that only forgets a string.
-    bool Probe(std::int32_t key, std::int32_t& i) const {
-        const std::int32_t step = i == 0 ? 1 : kHashSlots - i;
-        do {
-            i -= step;
-            if (i < 0) i += kHashSlots;
-            if (keys_[i] == key) return true;
-        } while (keys_[i] > 0);
-        return false;
-    }
+    void Open() { data_ = out_.Reserve(1 + kMaxBlockData + 2) + 1; }
 
-    void ClearTable() { std::fill(keys_.begin(), keys_.end(), -1); }
-
-    void Emit(std::uint32_t code) {
-        bitBuffer_ |= code << bitCount_;
-        bitCount_ += width_;
-        while (bitCount_ >= 8) {
-            AppendByte(static_cast<std::uint8_t>(bitBuffer_));
-            bitBuffer_ >>= 8;
-            bitCount_ -= 8;
-        }
-    }
-
-    void AppendByte(std::uint8_t byte) {
-        block_[1 + blockBytes_++] = byte;
-        if (blockBytes_ == kMaxBlockData) WriteBlock();
-    }
-
-    void WriteBlock() {
-        block_[0] = static_cast<std::uint8_t>(blockBytes_);
-        out_.Put(block_, static_cast<std::size_t>(blockBytes_) + 1);
-        blockBytes_ = 0;
-    }
-
-    void Flush() {
-        if (bitCount_ > 0) AppendByte(static_cast<std::uint8_t>(bitBuffer_));
-        bitBuffer_ = 0;
-        bitCount_ = 0;
-        if (blockBytes_ > 0) WriteBlock();
+    void CloseFullBlock() {
+        const std::uint8_t carry[2] = {data_[kMaxBlockData], data_[kMaxBlockData + 1]};
+        data_[-1] = kMaxBlockData;
+        out_.Advance(1 + kMaxBlockData);
+        Open();
+        filled_ -= kMaxBlockData;
+        data_[0] = carry[0];
+        data_[1] = carry[1];
     }
 
     OutputBuffer& out_;
-    std::vector<std::int32_t> keys_;
-    std::vector<std::uint16_t> codes_;
-    std::uint32_t next_ = kFirstFreeCode;
-    int width_ = kFirstWidth;
-    std::uint32_t largest_ = (1u << kFirstWidth) - 1;
-    std::uint32_t bitBuffer_ = 0;  // fewer than 8 + 12 bits pending
+    std::uint8_t* data_ = nullptr;  // the open block's first data byte
+    int filled_ = 0;
+    std::uint32_t bitBuffer_ = 0;   // fewer than 8 + 12 bits pending
     int bitCount_ = 0;
-    std::uint8_t block_[1 + kMaxBlockData] = {};
-    int blockBytes_ = 0;
 };
+
+bool Holds(std::uint32_t slot, std::uint32_t key) { return (slot >> 12) == key && slot != 0; }
+
+// The classic hashed-string-table LZW compressor with GIF's variable code
+// width (9 to 12 bits) and a clear code once all 4096 codes are taken. The
+// string "prefix, then pixel c" has the key c x 4096 + prefix and starts its
+// search at slot (c x 16) XOR prefix.
+//
+// A slot holds key x 4096 + code in one word (one load per probe), 0 when
+// empty: stored codes are 258 and up, so a taken slot is never 0, even for
+// key 0.
+void Compress(const ExportSource& s, OutputBuffer& out) {
+    std::vector<std::uint32_t> table(kHashSlots, 0u);
+    std::uint32_t* const slots = table.data();
+    const std::int64_t stride = StripRowBytes(s.stripWidth);
+    auto row = [&](std::int32_t y) {
+        return s.stripBits + (static_cast<std::int64_t>(s.stripRows) - 1 - y) * stride + s.stripX;
+    };
+    CodePacker packer(out);
+    std::uint32_t next = kFirstFreeCode;
+    int width = kFirstWidth;
+    std::uint32_t largest = (1u << width) - 1;
+
+    packer.Emit(kClearCode, width);
+    std::uint32_t prefix = row(0)[0];
+    for (std::int32_t y = 0; y < s.frameHeight; ++y) {
+        const std::uint8_t* pixels = row(y);
+        for (std::int32_t x = y == 0 ? 1 : 0; x < s.frameWidth; ++x) {
+            const std::uint32_t c = pixels[x];
+            const std::uint32_t key = (c << 12) + prefix;
+            std::int32_t i = static_cast<std::int32_t>((c << 4) ^ prefix);
+            std::uint32_t slot = slots[i];
+            if (Holds(slot, key)) {
+                prefix = slot & 0xFFF;
+                continue;
+            }
+            if (slot != 0) {
+                // Secondary probe with a fixed step while the slots are taken
+                // with keys above 0. A key-0 slot ends the chain like an empty
+                // one and is overwritten below; that only forgets a string.
+                const std::int32_t step = i == 0 ? 1 : kHashSlots - i;
+                do {
+                    i -= step;
+                    if (i < 0) i += kHashSlots;
+                    slot = slots[i];
+                } while (!Holds(slot, key) && slot >= 4096);
+                if (Holds(slot, key)) {
+                    prefix = slot & 0xFFF;
+                    continue;
+                }
+            }
+            packer.Emit(prefix, width);
+            prefix = c;
+            slots[i] = key << 12 | (next & 0xFFF);
+            if (next > largest) [[unlikely]] {
+                if (next == kCodeLimit) {
+                    // The clear goes out at the width the decoder is reading
+                    // now; the table starts over with the first free code.
+                    packer.Emit(kClearCode, width);
+                    std::fill(slots, slots + kHashSlots, 0u);
+                    next = kFirstFreeCode - 1;
+                    width = kFirstWidth;
+                } else {
+                    ++width;
+                }
+                largest = (1u << width) - 1;
+            }
+            ++next;
+        }
+    }
+    packer.Emit(prefix, width);
+    packer.Emit(kEndCode, width);
+    packer.Flush();
+}
 
 bool IsValid(const ExportSource& s) {
     if (s.stripBits == nullptr || s.palette == nullptr) return false;
@@ -205,7 +228,7 @@ std::vector<std::uint8_t> BuildFrameGif(const ExportSource& s) {
         at += 11;
         out.Put(header, static_cast<std::size_t>(at - header));
 
-        LzwEncoder(out).Encode(s);
+        Compress(s, out);
         return out.Finish();
     } catch (const std::exception&) {
         return {};
