@@ -1,0 +1,209 @@
+#include "anigif_control_win32.h"
+
+#include <cmath>
+#include <limits>
+
+#include "app_win32.h"
+#include "gif_export.h"
+
+namespace {
+// BITMAPINFO with room for a two-entry colour table.
+struct MaskInfo {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[2];
+};
+}  // namespace
+
+ucAniGIF::ucAniGIF(forms::Container& container)
+    : UserControl(container), timer_([this] { surface_.Player().OnTimer(); }) {}
+
+ucAniGIF::~ucAniGIF() { timer_.Stop(); }
+
+void ucAniGIF::OnTerminate() {
+    surface_.End();
+    timer_.Stop();
+}
+
+bool ucAniGIF::UserMode() const { return const_cast<ucAniGIF*>(this)->AmbientUserMode(); }
+
+void ucAniGIF::InnerSize(std::int32_t& width, std::int32_t& height) const {
+    width = ClientWidth();
+    height = ClientHeight();
+}
+
+bool ucAniGIF::StartTimer(unsigned milliseconds) {
+    // On the parent form's window, with this instance's own identifier.
+    return timer_.Start(const_cast<ucAniGIF*>(this)->ParentFormHwnd(), milliseconds);
+}
+
+void ucAniGIF::ResizeControl(std::int32_t width, std::int32_t height) {
+    Move(Left(), Top(), container_.FromPixelsX(width), container_.FromPixelsY(height));
+}
+
+double ucAniGIF::PixelsToContainerX(std::int32_t pixels) const {
+    return const_cast<ucAniGIF*>(this)->container_.GetScaleMode() == forms::ScaleMode::Pixels
+               ? pixels
+               : pixels * static_cast<double>(forms::TwipsPerPixelX());
+}
+double ucAniGIF::PixelsToContainerY(std::int32_t pixels) const {
+    return const_cast<ucAniGIF*>(this)->container_.GetScaleMode() == forms::ScaleMode::Pixels
+               ? pixels
+               : pixels * static_cast<double>(forms::TwipsPerPixelY());
+}
+
+void ucAniGIF::RaiseRemoteLoadComplete(float gifWidth, float gifHeight, bool& cancel) {
+    if (onRemoteLoadComplete) onRemoteLoadComplete(gifWidth, gifHeight, cancel);
+}
+
+void ucAniGIF::RaiseMouse(const std::function<void(std::int16_t&, std::int16_t&, float&, float&)>& event,
+                          const forms::MouseEventArgs& e) {
+    if (!event) return;
+    std::int16_t button = static_cast<std::int16_t>(e.button), shift = static_cast<std::int16_t>(e.shift);
+    // The container's units, rounded down to whole units.
+    float x = static_cast<float>(std::floor(PixelsToContainerX(e.x)));
+    float y = static_cast<float>(std::floor(PixelsToContainerY(e.y)));
+    event(button, shift, x, y);
+}
+
+void ucAniGIF::SetEnabled(bool enabled) {
+    WindowedControl::SetEnabled(enabled);
+    UserControl::PropertyChanged("Enabled");
+}
+
+void ucAniGIF::SetMouseIconPicture(forms::Picture icon) {
+    const bool none = !icon;
+    SetMouseIcon(std::move(icon));
+    if (none) SetMousePointer(0);
+    UserControl::PropertyChanged("MouseIcon");
+}
+
+void ucAniGIF::SetMousePointerValue(std::int32_t value) {
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max()) return;
+    SetMousePointer(static_cast<std::int16_t>(value));
+}
+
+void ucAniGIF::ReadProperties(const PropertyStore& store) {
+    AniGifSurfaceValues values;
+    surface_.ReadProperties(store, values);
+    WindowedControl::SetEnabled(values.enabled);
+    SetMouseIcon(forms::Picture::FromData(values.mouseIcon));
+    SetMousePointer(values.mousePointer);
+}
+
+void ucAniGIF::WriteProperties(PropertyStore& store) {
+    AniGifSurfaceValues values;
+    values.enabled = Control::Enabled();
+    values.mouseIcon = MouseIcon().Data();
+    values.mousePointer = MousePointer();
+    surface_.WriteProperties(store, values);
+}
+
+bool ucAniGIF::LoadAnimatedGIF_File(const std::string& fileName) {
+    std::optional<std::vector<std::uint8_t>> bytes;
+    const DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            LARGE_INTEGER size = {};
+            // A file beyond what a GIF may be is not read at all.
+            if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= kGifMaxFileBytes) {
+                std::vector<std::uint8_t> data(static_cast<std::size_t>(size.QuadPart));
+                DWORD read = 0;
+                if (data.empty() || (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) &&
+                                     read == data.size()))
+                    bytes = std::move(data);
+            }
+            CloseHandle(file);
+        }
+    }
+    return surface_.LoadBytes(std::move(bytes));
+}
+
+bool ucAniGIF::LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions) {
+    return surface_.LoadBytes(ArrayBytes(data, elementSize, dimensions));
+}
+
+OlePicture ucAniGIF::AnimatedGIF() const {
+    const AniGifPlayer& player = surface_.Player();
+    const std::int32_t current = player.CurrentFrame();
+    if (current == 0 || current > player.BuiltFrameCount()) return {};
+    const GifFrame& frame = player.Frames()[static_cast<std::size_t>(current - 1)];
+    if (frame.paletteIndex < 0 || static_cast<std::size_t>(frame.paletteIndex) >= player.Palettes().size()) return {};
+    ExportSource source;
+    source.stripBits = player.Strip().bits.data();
+    source.stripWidth = player.Strip().width;
+    source.stripRows = player.Strip().height;
+    source.stripX = frame.stripX;
+    source.frameWidth = frame.frameWidth;
+    source.frameHeight = frame.frameHeight;
+    source.palette = player.Palettes()[static_cast<std::size_t>(frame.paletteIndex)].data();
+    source.hasTransparency = frame.hasTransparency != 0;
+    source.transparentIndex = frame.transparentIndex;
+    const std::vector<std::uint8_t> gif = BuildFrameGif(source);
+    if (gif.empty()) return {};
+    return LoadPictureFromBytes(gif.data(), gif.size());
+}
+
+void ucAniGIF::SetAnimatedGIF(IPicture* picture) {
+    if (!picture) {
+        surface_.LoadPictureBytes(std::nullopt);
+        return;
+    }
+    // A picture without file bytes loads nothing: the control ends up empty.
+    surface_.LoadPictureBytes(PictureFileBytes(picture).value_or(std::vector<std::uint8_t>{}));
+}
+
+void ucAniGIF::Blit(HDC dc, const GifPaint& paint) {
+    MaskInfo mask = {};
+    mask.header.biSize = sizeof mask.header;
+    mask.header.biWidth = paint.sourceWidth;
+    mask.header.biHeight = paint.sourceHeight;  // bottom-up
+    mask.header.biPlanes = 1;
+    mask.header.biBitCount = 1;
+    mask.header.biCompression = BI_RGB;
+    mask.header.biClrUsed = mask.header.biClrImportant = 2;
+    mask.colours[1] = {255, 255, 255, 0};
+    BITMAPINFO colour = {};
+    colour.bmiHeader = mask.header;
+    colour.bmiHeader.biBitCount = 24;
+    colour.bmiHeader.biClrUsed = colour.bmiHeader.biClrImportant = 0;
+
+    int oldMode = 0;
+    POINT oldOrigin = {};
+    if (paint.scaled) {
+        oldMode = SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, &oldOrigin);
+    }
+    // Opaque pixels are cleared to black through the mask, then the colour
+    // picture (black where transparent) is laid over them.
+    if (paint.mask)
+        StretchDIBits(dc, paint.destX, paint.destY, paint.destWidth, paint.destHeight, 0, 0, paint.sourceWidth,
+                      paint.sourceHeight, paint.mask, reinterpret_cast<const BITMAPINFO*>(&mask), DIB_RGB_COLORS,
+                      SRCAND);
+    StretchDIBits(dc, paint.destX, paint.destY, paint.destWidth, paint.destHeight, 0, 0, paint.sourceWidth,
+                  paint.sourceHeight, paint.colour, &colour, DIB_RGB_COLORS, paint.mask ? SRCPAINT : SRCCOPY);
+    if (paint.scaled) {
+        SetStretchBltMode(dc, oldMode);
+        SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    }
+}
+
+void ucAniGIF::OnPaint(HDC dc) {
+    surface_.Player().PaintCurrentFrame([this, dc](const GifPaint& paint) { Blit(dc, paint); });
+    if (AmbientUserMode()) return;
+    // In a designer the control stays visible: a dotted outline in the
+    // window-frame colour.
+    HPEN pen = CreatePen(PS_DOT, 1, GetSysColor(COLOR_WINDOWFRAME));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 0, 0, ClientWidth(), ClientHeight());
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+void ucAniGIF::LoadAnimatedGIF_Remote(const std::string& remotePath) {
+    if (remotePath.empty()) return;
+    RaiseRemoteLoadFailure();  // until the container's download is wired in
+}

@@ -1,0 +1,209 @@
+// A test form with one ucAniGIF control, driven by a script of steps given
+// on the command line; it logs what the control does, one line each, with
+// GetTickCount64 where timing matters.
+//   anigif_probe LOG STEP...
+// Steps (run in order, 20 ms apart unless a wait says otherwise):
+//   design                  the control runs as in a form designer (first step only)
+//   move:X,Y,W,H            place the control (pixels on the form)
+//   file:PATH               LoadAnimatedGIF_File          -> "file 1|0 frames N"
+//   array:PATH              LoadAnimatedGIF_Array of the file's bytes -> "array 1|0 frames N"
+//   bag:PATH                the file as stored design data ("GIF" and, after
+//                           the path, ;key=value pairs: Loops, Stretch, DelayLoad, Mirror)
+//   stretch:N mirror:N loops:N delay:N action:N delayload:N
+//   hide, show              the form
+//   wait:MS                 wait before the next step
+//   picture                 read AnimatedGIF, write it back -> "picture 1|0 frames N"
+//   remote:URL              LoadAnimatedGIF_Remote (cancel:1 first makes the handler cancel)
+//   cycles:N                N loads of the last file, each followed by a reset
+//   steps:N                 N frame advances with Action 3
+//   count                   live GDI objects and control timers -> "live G T"
+//   state                   "state action A frame F loops L remaining R size W H"
+//   ready                   "ready" (the test looks now), then waits for the test's
+//                           "go" file beside the log
+//   end                     unload the form
+// While the control plays, every change of frame is logged: "frame K T".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "anigif_control_win32.h"
+#include "app_win32.h"
+#include "control_timer_win32.h"
+#include "form_win32.h"
+#include "gdi_win32.h"
+
+namespace {
+std::string logPath;
+
+void Log(const std::string& line) {
+    if (FILE* f = std::fopen(logPath.c_str(), "a")) {
+        std::fprintf(f, "%s\n", line.c_str());
+        std::fclose(f);
+    }
+}
+
+std::string Tick() { return std::to_string(GetTickCount64()); }
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+class ProbeForm : public forms::Form {
+public:
+    explicit ProbeForm(std::vector<std::string> steps)
+        : Form(L"AniGIF Probe", forms::FormStyle{WS_POPUP, 0, RGB(0xFF, 0x00, 0xFF)}), steps_(std::move(steps)) {
+        SetScaleMode(forms::ScaleMode::Pixels);
+        if (!steps_.empty() && steps_.front() == "design") SetUserMode(false);
+        gif.Move(10, 10, 240, 100);
+        gif.SetBackColor(RGB(0, 0x80, 0));  // transparent pixels show this green
+        gif.onLoopsEnded = [] { Log("loopsended " + Tick()); };
+        gif.onClick = [] { Log("click"); };
+        gif.onMouseDown = [](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+            Log("mousedown " + std::to_string(b) + " " + std::to_string(s) + " " + std::to_string(int(x)) + " " +
+                std::to_string(int(y)));
+        };
+        gif.onRemoteLoadComplete = [this](float& w, float& h, bool& cancel) {
+            Log("remotecomplete " + std::to_string(int(w)) + " " + std::to_string(int(h)));
+            cancel = cancelRemote_;
+        };
+        gif.onRemoteLoadFailure = [] { Log("remotefailure"); };
+    }
+
+protected:
+    void OnLoad() override { stepper_.SetEnabled(true), watch_.SetEnabled(true); }
+
+private:
+    void Watch() {
+        const int frame = gif.Player().CurrentFrame();
+        if (frame != lastFrame_) Log("frame " + std::to_string(frame) + " " + Tick());
+        lastFrame_ = frame;
+    }
+
+    void Step() {
+        stepper_.SetInterval(20);
+        if (next_ >= steps_.size()) return;
+        if (waitingForGo_) {
+            if (GetFileAttributesA((logPath + ".go").c_str()) == INVALID_FILE_ATTRIBUTES) return;
+            DeleteFileA((logPath + ".go").c_str());
+            waitingForGo_ = false;
+        }
+        const std::string step = steps_[next_++];
+        const std::size_t colon = step.find(':');
+        const std::string name = step.substr(0, colon);
+        const std::string arg = colon == std::string::npos ? "" : step.substr(colon + 1);
+        const int n = std::atoi(arg.c_str());
+        if (name == "move") {
+            int x, y, w, h;
+            if (std::sscanf(arg.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4) gif.Move(x, y, w, h);
+        } else if (name == "file") {
+            lastFile_ = arg;
+            const bool ok = gif.LoadAnimatedGIF_File(arg);
+            Log("file " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "array") {
+            const std::vector<std::uint8_t> bytes = ReadFileBytes(arg);
+            const bool ok = gif.LoadAnimatedGIF_Array(std::span<const std::uint8_t>(bytes));
+            Log("array " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "stretch") {
+            gif.SetStretch(n);
+        } else if (name == "mirror") {
+            gif.SetMirrored(n);
+        } else if (name == "loops") {
+            gif.SetLoops(n);
+        } else if (name == "delay") {
+            gif.SetMinFrameDelay(n);
+        } else if (name == "action") {
+            gif.SetAction(n);
+        } else if (name == "delayload") {
+            gif.SetDelayAnimation(n);
+        } else if (name == "hide") {
+            Hide();
+        } else if (name == "show") {
+            Show(false);
+        } else if (name == "wait") {
+            stepper_.SetInterval(static_cast<UINT>(n));
+        } else if (name == "picture") {
+            // The frame on show as a picture, written back: the control then
+            // plays that one frame.
+            const OlePicture picture = gif.AnimatedGIF();
+            gif.SetAnimatedGIF(picture.Get());
+            Log("picture " + std::to_string(picture ? 1 : 0) + " frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "cancel") {
+            cancelRemote_ = n != 0;
+        } else if (name == "remote") {
+            gif.LoadAnimatedGIF_Remote(arg);
+        } else if (name == "cycles") {
+            for (int i = 0; i < n; ++i) {
+                gif.LoadAnimatedGIF_File(lastFile_);
+                gif.SetAction(0);
+            }
+            Log("cycles done frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "steps") {
+            for (int i = 0; i < n; ++i) gif.SetAction(3);
+            Log("steps done");
+        } else if (name == "count") {
+            Log("live " + std::to_string(forms::LiveGdiObjects()) + " " + std::to_string(forms::LiveControlTimers()));
+        } else if (name == "state") {
+            Log("state action " + std::to_string(gif.Action()) + " frame " +
+                std::to_string(gif.Player().CurrentFrame()) + " loops " + std::to_string(gif.Loops()) +
+                " remaining " + std::to_string(gif.LoopsRemaining()) + " size " + std::to_string(gif.Width()) + " " +
+                std::to_string(gif.Height()));
+        } else if (name == "ready") {
+            Log("ready " + Tick());
+            waitingForGo_ = true;
+        } else if (name == "end") {
+            Unload();
+        }
+    }
+
+    std::vector<std::string> steps_;
+    std::size_t next_ = 0;
+    std::string lastFile_;
+    bool waitingForGo_ = false;
+    bool cancelRemote_ = false;
+    int lastFrame_ = -1;
+
+public:
+    ucAniGIF gif{*this};
+
+private:
+    forms::Timer stepper_{*this, 20, [this] { Step(); }};
+    forms::Timer watch_{*this, 2, [this] { Watch(); }};
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: anigif_probe LOG STEP...\n");
+        return 64;
+    }
+    logPath = argv[1];
+    std::vector<std::string> steps(argv + 2, argv + argc);
+    static ProbeForm form(steps);
+    form.Move(0, 0, static_cast<int>(400 * forms::TwipsPerPixelX()), static_cast<int>(200 * forms::TwipsPerPixelY()));
+    // A "bag:" step stores the file as the control's design data before the form loads.
+    for (const std::string& step : steps) {
+        if (step.rfind("bag:", 0) != 0) continue;
+        std::string spec = step.substr(4);
+        std::stringstream parts(spec);
+        std::string path, pair;
+        std::getline(parts, path, ';');
+        PropertyStore bag;
+        bag.Write("GIF", ReadFileBytes(path), PropertyBytes{});
+        while (std::getline(parts, pair, ';')) {
+            const std::size_t eq = pair.find('=');
+            if (eq == std::string::npos) continue;
+            bag.Write(pair.substr(0, eq), static_cast<std::int32_t>(std::atoi(pair.c_str() + eq + 1)), std::int32_t{-99999});
+        }
+        form.gif.SetDesignData(bag.Serialize());
+    }
+    form.Show(false);
+    Log("shown " + Tick());
+    return forms::RunMessageLoop();
+}
