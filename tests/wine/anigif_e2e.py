@@ -1,0 +1,227 @@
+"""The ucAniGIF control under Wine, on a probe form driven by a script of
+steps: playback and its cadence, loops, stretching, mirroring, transparency,
+pausing and hiding, the design mode, the AnimatedGIF picture, leaks, and
+hostile files."""
+
+import os
+import struct
+import sys
+import time
+
+import harness
+import pictures
+from harness import check
+
+sys.path.insert(0, os.path.join(harness.REPO, "tools"))
+import gif_writer  # noqa: E402
+
+GREEN = (0, 0x80, 0)  # the control's background in the probe
+RED, BLUE, WHITE = (255, 0, 0), (0, 0, 255), (255, 255, 255)
+
+
+def make_gif(width, height, palette, frames, loops=None):
+    """frames: dicts with pixels (rows from the top) and optional delay,
+    disposal, transparent, left, top, width, height."""
+    bits = gif_writer.table_bits(len(palette))
+    out = bytearray(b"GIF89a" + struct.pack("<HHBBB", width, height, 0x80 | 0x70 | (bits - 1), 0, 0))
+    out += gif_writer.colour_table(palette, bits)
+    if loops is not None:
+        out += b"\x21\xff\x0bNETSCAPE2.0\x03\x01" + struct.pack("<H", loops) + b"\0"
+    for f in frames:
+        w, h = f.get("width", width), f.get("height", height)
+        transparent = f.get("transparent")
+        packed = f.get("disposal", 1) << 2 | (1 if transparent is not None else 0)
+        out += b"\x21\xf9\x04" + struct.pack("<BHB", packed, f.get("delay", 10), transparent or 0) + b"\0"
+        out += b"\x2c" + struct.pack("<HHHHB", f.get("left", 0), f.get("top", 0), w, h, 0)
+        code_size = max(2, bits)
+        out += bytes((code_size,)) + gif_writer.sub_blocks(gif_writer.lzw(f["pixels"], code_size))
+    return bytes(out + b"\x3b")
+
+
+class Probe:
+    def __init__(self, session, steps, files=None):
+        self.s = session
+        self.log = os.path.join(session.run_dir, "probe.log")
+        for name, data in (files or {}).items():
+            session.write_c("C:\\" + name, data)
+        session.start(session.tool("anigif_probe.exe"), [self.log, *steps])
+
+    def lines(self):
+        try:
+            with open(self.log) as f:
+                return [line.strip() for line in f if line.strip()]
+        except OSError:
+            return []
+
+    def wait_for(self, prefix, count=1, timeout=20):
+        ok = harness.wait_until(lambda: sum(1 for l in self.lines() if l.startswith(prefix)) >= count, timeout)
+        check(ok, f"no {prefix!r} (x{count}) in {self.lines()[-8:]}")
+        return [l for l in self.lines() if l.startswith(prefix)]
+
+    def go(self):
+        open(self.log + ".go", "w").close()
+
+    def frames(self):
+        """(frame, tick) of every logged change of frame."""
+        return [(int(l.split()[1]), int(l.split()[2])) for l in self.lines() if l.startswith("frame ")]
+
+    def shot(self, name):
+        path = self.s.screenshot(name)
+        width, _, data = pictures.load_rgb(path)
+        return lambda x, y: tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3])
+
+
+def stripes(width, height):
+    """Left half palette 1 (red), right half 2 (blue), a 20 x 10 hole of index 0 at (10, 10)."""
+    return bytes(0 if 10 <= x < 30 and 10 <= y < 20 else (1 if x < width // 2 else 2)
+                 for y in range(height) for x in range(width))
+
+
+PALETTE = [(0, 0, 0), RED, BLUE, WHITE]
+
+
+def plays_with_its_delays_and_loops():
+    frame = lambda i: bytes((i % 3) + 1 for _ in range(60 * 20))
+    cadence = make_gif(60, 20, PALETTE, [dict(pixels=frame(0), delay=0), dict(pixels=frame(1), delay=3),
+                                         dict(pixels=frame(2), delay=10)])
+    with harness.WineSession("anigif-plays", screen=(640, 480)) as s:
+        banner = "Z:" + os.path.join(harness.REPO, "assets", "banner.gif").replace("/", "\\")
+        probe = Probe(s, ["file:" + banner, "wait:600", "ready", "wait:330", "ready", "file:C:\\cadence.gif",
+                          "wait:2000", "loops:2", "action:4", "wait:1500", "state"], {"cadence.gif": cadence})
+        probe.wait_for("ready")
+        first = probe.shot("banner-1")
+        probe.go()
+        probe.wait_for("ready", 2)
+        second = probe.shot("banner-2")
+        probe.go()
+        check(any(first(x, y) != second(x, y) for x in range(10, 250) for y in range(10, 110, 3)),
+              "the banner did not move")
+        state = probe.wait_for("state")[0].split()
+        lines = probe.lines()
+        loaded = lines.index("file 1 frames 3")
+        ticks = [(int(l.split()[1]), int(l.split()[2])) for l in lines[loaded:] if l.startswith("frame ")]
+        # Frames 1, 2, 3 show for max(delay, 50): 50, 50 and 100 ms.
+        shown = {1: [], 2: [], 3: []}
+        for (f, t), (_, t_next) in zip(ticks[:12], ticks[1:13]):
+            shown[f].append(t_next - t)
+        med = {f: sorted(v)[len(v) // 2] for f, v in shown.items() if v}
+        print("frame times (median ms):", med)
+        check(40 <= med[1] <= 80 and 40 <= med[2] <= 80 and 90 <= med[3] <= 140, f"cadence {med}")
+        # Loops 2 after a restart: 1 2 3 1 2 3 1, LoopsEnded once, rests on frame 1.
+        ended = [l for l in lines if l.startswith("loopsended")]
+        check(len(ended) == 1, f"LoopsEnded {len(ended)} times")
+        check(ticks[-1][0] == 1 and abs(ticks[-1][1] - int(ended[0].split()[1])) <= 60, f"rests on {ticks[-3:]}")
+        check(state[2] == "0" and state[4] == "1" and state[8] == "2", f"after the loops: {state}")
+
+
+def stretch_mirror_transparency():
+    gif = make_gif(120, 50, PALETTE, [dict(pixels=stripes(120, 50), transparent=0)])
+    with harness.WineSession("anigif-stretch", screen=(640, 480)) as s:
+        probe = Probe(s, ["move:10,10,240,60", "file:C:\\s.gif", "state", "move:10,10,240,100", "stretch:3",
+                          "state", "stretch:0", "move:10,10,120,50", "wait:200", "ready", "mirror:1", "wait:200",
+                          "ready", "move:10,10,60,50", "stretch:3", "state"], {"s.gif": gif})
+        probe.wait_for("ready")
+        plain = probe.shot("plain")
+        probe.go()
+        probe.wait_for("ready", 2)
+        mirrored = probe.shot("mirrored")
+        probe.go()
+        sizes = [l.split()[10:12] for l in probe.wait_for("state", 3)]
+        check(sizes == [["144", "60"], ["120", "50"], ["60", "25"]], f"sizes {sizes}")
+        # Left red, right blue, and the transparent hole shows the control's background.
+        check(plain(10 + 5, 10 + 40) == RED and plain(10 + 100, 10 + 40) == BLUE, "stripes")
+        check(plain(10 + 15, 10 + 12) == GREEN, f"transparent pixel shows {plain(25, 22)}")
+        check(mirrored(10 + 5, 10 + 40) == BLUE and mirrored(10 + 100, 10 + 40) == RED, "not mirrored")
+        check(mirrored(10 + 120 - 16, 10 + 12) == GREEN, "the hole did not move with the mirror")
+
+
+def pause_resume_hide_show():
+    frames = [dict(pixels=bytes(((i % 3) + 1,) * 400), delay=5) for i in range(3)]
+    with harness.WineSession("anigif-pause", screen=(640, 480)) as s:
+        probe = Probe(s, ["file:C:\\p.gif", "wait:400", "action:2", "state", "wait:500", "action:1", "wait:400",
+                          "hide", "wait:500", "show", "wait:400", "state"],
+                      {"p.gif": make_gif(20, 20, PALETTE, frames)})
+        states = probe.wait_for("state", 2)
+        lines = probe.lines()
+        check(states[0].split()[2] == "2", f"Action 2 did not pause: {states[0]}")
+
+        def changes_between(a, b):
+            ia, ib = lines.index(a), lines.index(b)
+            return sum(1 for l in lines[ia:ib] if l.startswith("frame "))
+
+        # During the pause and while hidden no frame changes; afterwards they do.
+        paused = [t for _, t in probe.frames()]
+        gaps = [b - a for a, b in zip(paused, paused[1:])]
+        check(max(gaps) >= 450, f"the animation never paused: gaps {gaps}")
+        check(changes_between(states[0], states[1]) >= 4, "did not resume after Action 1 and after show")
+        check(states[1].split()[2] == "1", f"not playing after show: {states[1]}")
+        long_gaps = [g for g in gaps if g >= 450]
+        check(len(long_gaps) >= 2, f"hiding did not pause: gaps {gaps}")
+
+
+def design_mode_and_picture():
+    frames = [dict(pixels=bytes(((i % 3) + 1,) * (40 * 20)), delay=5) for i in range(3)]
+    gif = make_gif(40, 20, PALETTE, frames)
+    with harness.WineSession("anigif-design", screen=(640, 480)) as s:
+        probe = Probe(s, ["design", "bag:C:\\d.gif", "wait:300", "state", "store", "ready"], {"d.gif": gif})
+        state = probe.wait_for("state")[0].split()
+        stored = probe.wait_for("stored")[0].split()
+        probe.wait_for("ready")
+        shot = probe.shot("design")
+        probe.go()
+        # Only frame 1 built, nothing plays, the bytes stay to be stored.
+        check(state[2] == "0" and state[13] == "1", f"design mode played or built more: {state}")
+        check(int(stored[2]) == len(gif), f"stored {stored[2]} bytes of {len(gif)}")
+        outline = [shot(x, 10) for x in range(10, 50)]
+        check(len(set(outline)) > 1 and RED in [shot(x, 20) for x in range(12, 48)], "no dotted outline over frame 1")
+    with harness.WineSession("anigif-picture", screen=(640, 480)) as s:
+        probe = Probe(s, ["file:C:\\d.gif", "action:2", "wait:200", "picture", "state", "stretch:0", "wait:200",
+                          "ready"], {"d.gif": gif})
+        check(probe.wait_for("picture")[0] == "picture 1 frames 1", f"{probe.lines()}")
+        probe.wait_for("ready")
+        shot = probe.shot("picture")
+        probe.go()
+        check(shot(10 + 20, 10 + 10) == RED, f"the exported frame shows {shot(30, 20)}")
+
+
+def no_leaks():
+    frames = [dict(pixels=bytes(((i % 3) + 1,) * 400), delay=1, transparent=0 if i else None) for i in range(3)]
+    with harness.WineSession("anigif-leaks", screen=(640, 480)) as s:
+        probe = Probe(s, ["count", "file:C:\\l.gif", "cycles:200", "steps:10000", "action:0", "count"],
+                      {"l.gif": make_gif(20, 20, PALETTE, frames)})
+        counts = probe.wait_for("live", 2, timeout=120)
+        check(counts[0] == counts[1], f"GDI objects or timers leaked: {counts}")
+
+
+def hostile_files():
+    huge = make_gif(65535, 65535, PALETTE, [dict(pixels=b"", width=65535, height=65535)])
+    many = bytearray(make_gif(2, 2, PALETTE, [dict(pixels=bytes(4))])[:-1])
+    one = make_gif(2, 2, PALETTE, [dict(pixels=bytes(4))])
+    body = one[one.index(b"\x21\xf9"):-1]
+    many += body * 40000 + b"\x3b"
+    zero = make_gif(8, 8, PALETTE, [dict(pixels=bytes(64)), dict(pixels=b"", width=0, height=0)])
+    # Header (13), table (12), control extension (8), descriptor (10), then
+    # garbage sub-blocks up to the end of the file, with no terminator.
+    endless = make_gif(8, 8, PALETTE, [dict(pixels=bytes(64))])[:43] + b"\x02"
+    endless += (b"\xfe" + b"\x55" * 254) * 20000
+    files = {"huge.gif": huge, "many.gif": bytes(many), "zero.gif": zero, "endless.gif": endless}
+    with harness.WineSession("anigif-hostile", screen=(640, 480)) as s:
+        steps = []
+        for name in files:
+            steps += ["file:C:\\" + name, "wait:300", "state"]
+        started = time.monotonic()
+        probe = Probe(s, steps, files)
+        results = probe.wait_for("file", len(files), timeout=60)
+        probe.wait_for("state", len(files), timeout=30)
+        print("hostile files:", results, f"{time.monotonic() - started:.1f} s")
+        check(results[0] == "file 0 frames 0", f"65535 x 65535 loaded: {results[0]}")
+        check(results[1].startswith("file 1"), f"40,000 tiny frames: {results[1]}")
+        check(results[2].startswith("file 1"), f"zero-size frame: {results[2]}")
+        check(results[3].startswith("file 1"), f"endless sub-blocks: {results[3]}")
+
+
+CASES = {f.__name__: f for f in (plays_with_its_delays_and_loops, stretch_mirror_transparency,
+                                 pause_resume_hide_show, design_mode_and_picture, no_leaks, hostile_files)}
+
+if __name__ == "__main__":
+    raise SystemExit(harness.main(CASES))
