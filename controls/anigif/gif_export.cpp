@@ -59,7 +59,7 @@ private:
 // loop per byte; the block keeps two bytes of room for that.
 class CodePacker {
 public:
-    explicit CodePacker(OutputBuffer& out) : out_(out) { Open(); }
+    explicit CodePacker(OutputBuffer& out) : out_(out), data_(Open(out)) {}
 
     void Emit(std::uint32_t code, int width) {
         bitBuffer_ |= code << bitCount_;
@@ -70,14 +70,18 @@ public:
         filled_ += whole;
         bitBuffer_ >>= whole * 8;
         bitCount_ &= 7;
-        if (filled_ >= kMaxBlockData) [[unlikely]] CloseFullBlock();
+        if (filled_ >= kMaxBlockData) [[unlikely]] {
+            data_ = CloseFullBlock(out_, data_);
+            filled_ -= kMaxBlockData;
+        }
     }
 
     // The last bits, padded to a byte, and the last, shorter sub-block.
     void Flush() {
-        if (bitCount_ > 0) {
-            data_[filled_++] = static_cast<std::uint8_t>(bitBuffer_);
-            if (filled_ >= kMaxBlockData) CloseFullBlock();
+        if (bitCount_ > 0) data_[filled_++] = static_cast<std::uint8_t>(bitBuffer_);
+        if (filled_ >= kMaxBlockData) {
+            data_ = CloseFullBlock(out_, data_);
+            filled_ -= kMaxBlockData;
         }
         if (filled_ > 0) {
             data_[-1] = static_cast<std::uint8_t>(filled_);
@@ -86,20 +90,23 @@ public:
     }
 
 private:
-    void Open() { data_ = out_.Reserve(1 + kMaxBlockData + 2) + 1; }
+    static std::uint8_t* Open(OutputBuffer& out) { return out.Reserve(1 + kMaxBlockData + 2) + 1; }
 
-    void CloseFullBlock() {
-        const std::uint8_t carry[2] = {data_[kMaxBlockData], data_[kMaxBlockData + 1]};
-        data_[-1] = kMaxBlockData;
-        out_.Advance(1 + kMaxBlockData);
-        Open();
-        filled_ -= kMaxBlockData;
-        data_[0] = carry[0];
-        data_[1] = carry[1];
+    // Writes out the full block whose data start at `data` and opens the next
+    // one, carrying over the bytes stored past the first 254. Takes no `this`,
+    // so that the packer's state never leaves registers.
+    static std::uint8_t* CloseFullBlock(OutputBuffer& out, std::uint8_t* data) {
+        const std::uint8_t carry[2] = {data[kMaxBlockData], data[kMaxBlockData + 1]};
+        data[-1] = kMaxBlockData;
+        out.Advance(1 + kMaxBlockData);
+        std::uint8_t* next = Open(out);
+        next[0] = carry[0];
+        next[1] = carry[1];
+        return next;
     }
 
     OutputBuffer& out_;
-    std::uint8_t* data_ = nullptr;  // the open block's first data byte
+    std::uint8_t* data_;            // the open block's first data byte
     int filled_ = 0;
     std::uint32_t bitBuffer_ = 0;   // fewer than 8 + 12 bits pending
     int bitCount_ = 0;
@@ -124,14 +131,16 @@ void Compress(const ExportSource& s, OutputBuffer& out) {
     };
     CodePacker packer(out);
     std::uint32_t next = kFirstFreeCode;
-    int width = kFirstWidth;
-    std::uint32_t largest = (1u << width) - 1;
+    int codeWidth = kFirstWidth;
+    std::uint32_t largest = (1u << codeWidth) - 1;
 
-    packer.Emit(kClearCode, width);
+    packer.Emit(kClearCode, codeWidth);
     std::uint32_t prefix = row(0)[0];
-    for (std::int32_t y = 0; y < s.frameHeight; ++y) {
+    // Locals, not fields of `s`: the byte stores into the file could alias those.
+    const std::int32_t width = s.frameWidth, height = s.frameHeight;
+    for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* pixels = row(y);
-        for (std::int32_t x = y == 0 ? 1 : 0; x < s.frameWidth; ++x) {
+        for (std::int32_t x = y == 0 ? 1 : 0; x < width; ++x) {
             const std::uint32_t c = pixels[x];
             const std::uint32_t key = (c << 12) + prefix;
             std::int32_t i = static_cast<std::int32_t>((c << 4) ^ prefix);
@@ -149,33 +158,33 @@ void Compress(const ExportSource& s, OutputBuffer& out) {
                     i -= step;
                     if (i < 0) i += kHashSlots;
                     slot = slots[i];
-                } while (!Holds(slot, key) && slot >= 4096);
+                } while ((slot >> 12) != key && slot >= 4096);
                 if (Holds(slot, key)) {
                     prefix = slot & 0xFFF;
                     continue;
                 }
             }
-            packer.Emit(prefix, width);
+            packer.Emit(prefix, codeWidth);
             prefix = c;
             slots[i] = key << 12 | (next & 0xFFF);
             if (next > largest) [[unlikely]] {
                 if (next == kCodeLimit) {
                     // The clear goes out at the width the decoder is reading
                     // now; the table starts over with the first free code.
-                    packer.Emit(kClearCode, width);
+                    packer.Emit(kClearCode, codeWidth);
                     std::fill(slots, slots + kHashSlots, 0u);
                     next = kFirstFreeCode - 1;
-                    width = kFirstWidth;
+                    codeWidth = kFirstWidth;
                 } else {
-                    ++width;
+                    ++codeWidth;
                 }
-                largest = (1u << width) - 1;
+                largest = (1u << codeWidth) - 1;
             }
             ++next;
         }
     }
-    packer.Emit(prefix, width);
-    packer.Emit(kEndCode, width);
+    packer.Emit(prefix, codeWidth);
+    packer.Emit(kEndCode, codeWidth);
     packer.Flush();
 }
 
