@@ -11,14 +11,24 @@ std::string SignPositionText(std::int16_t number) {
     return (value < 0 ? "-" : " ") + digits;
 }
 
-std::optional<std::int16_t> ReadSettingNumber(std::string_view text) {
+namespace {
+// A number text split up: its sign, its decimal digits and where the point
+// falls among them (after the exponent is applied).
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    long long point = 0;
+};
+
+// The grammar both readers share; nothing when the text is not a number.
+std::optional<Decimal> ParseDecimal(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i])) ++i;
     std::size_t end = text.size();
     while (end > i && IsBlank(text[end - 1])) --end;
 
-    bool negative = false;
-    if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    Decimal d;
+    if (i < end && (text[i] == '+' || text[i] == '-')) d.negative = text[i++] == '-';
 
     // The mantissa: digits before and after an optional point.
     std::string_view whole, fraction;
@@ -44,28 +54,61 @@ std::optional<std::int16_t> ReadSettingNumber(std::string_view text) {
         if (exponentNegative) exponent = -exponent;
     }
     if (i != end) return std::nullopt;
+    d.point = static_cast<long long>(whole.size()) + exponent;
+    d.digits = std::string(whole) + std::string(fraction);
+    return d;
+}
 
-    // Exact decimal arithmetic: the integer part is the first `point` digits
-    // of whole+fraction (zeros beyond them), the rest decides the rounding.
-    const long long point = static_cast<long long>(whole.size()) + exponent;
-    const std::string digits = std::string(whole) + std::string(fraction);
+enum class Rounding { Floor, HalfEven };
+
+// Exact decimal arithmetic: the integer part is the first `point` digits
+// (zeros beyond them), the rest decides the rounding. Nothing when the
+// result does not fit in 16 bits.
+std::optional<std::int16_t> Round16(const Decimal& d, Rounding rounding) {
     long long integer = 0;
-    bool restNonZero = false;
-    for (long long k = 0; k < static_cast<long long>(digits.size()); ++k) {
-        const int digit = digits[static_cast<std::size_t>(k)] - '0';
-        if (k < point) {
+    int firstFraction = 0;  // the digit right after the point
+    bool restNonZero = false;  // any digit after that one
+    for (long long k = 0; k < static_cast<long long>(d.digits.size()); ++k) {
+        const int digit = d.digits[static_cast<std::size_t>(k)] - '0';
+        if (k < d.point) {
             integer = integer * 10 + digit;
             if (integer > 32768) return std::nullopt;
+        } else if (k == d.point) {
+            firstFraction = digit;
         } else if (digit != 0) {
             restNonZero = true;
         }
     }
-    for (long long k = static_cast<long long>(digits.size()); integer != 0 && k < point; ++k) {
+    for (long long k = static_cast<long long>(d.digits.size()); integer != 0 && k < d.point; ++k) {
         integer *= 10;
         if (integer > 32768) return std::nullopt;
     }
-    if (negative && restNonZero) ++integer;  // towards minus infinity
-    const long long value = negative ? -integer : integer;
+    // Digits that lie wholly after the point (a point before the first digit).
+    if (d.point < 0) {
+        firstFraction = 0;
+        restNonZero = d.digits.find_first_not_of('0') != std::string::npos;
+    }
+    if (rounding == Rounding::Floor) {
+        if (d.negative && (firstFraction != 0 || restNonZero)) ++integer;  // towards minus infinity
+    } else if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || integer % 2 == 1))) {
+        ++integer;  // to the nearest, halves to the even one
+    }
+    const long long value = d.negative ? -integer : integer;
     if (value < -32768 || value > 32767) return std::nullopt;
     return static_cast<std::int16_t>(value);
+}
+}  // namespace
+
+std::optional<std::int16_t> ReadSettingNumber(std::string_view text) {
+    const auto decimal = ParseDecimal(text);
+    if (!decimal) return std::nullopt;
+    return Round16(*decimal, Rounding::Floor);
+}
+
+RoundedText ReadRoundedNumber(std::string_view text) {
+    const auto decimal = ParseDecimal(text);
+    if (!decimal) return {RoundedText::Kind::NotANumber, 0};
+    const auto value = Round16(*decimal, Rounding::HalfEven);
+    if (!value) return {RoundedText::Kind::OutOfRange, 0};
+    return {RoundedText::Kind::Number, *value};
 }

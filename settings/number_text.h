@@ -16,3 +16,14 @@ std::string SignPositionText(std::int16_t number);
 // Nothing for anything else (empty, "abc", "2abc", hexadecimal, digit group
 // separators) and for values outside -32768..32767.
 std::optional<std::int16_t> ReadSettingNumber(std::string_view text);
+
+// The same grammar, rounded to the nearest whole number with halves going to
+// the even one (2.5 gives 2, 3.5 gives 4, -2.5 gives -2), as the settings
+// dialog reads the repeat track it stores. Not a number (the empty text
+// included) and out of the 16-bit range are told apart.
+struct RoundedText {
+    enum class Kind { Number, NotANumber, OutOfRange };
+    Kind kind = Kind::NotANumber;
+    std::int16_t value = 0;
+};
+RoundedText ReadRoundedNumber(std::string_view text);

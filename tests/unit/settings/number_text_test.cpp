@@ -31,3 +31,23 @@ TEST(ReadSettingNumber, RefusesTextThatIsNotANumberAndValuesBeyond16Bits) {
                                  "32768", "-32769", "-32768.5", "1e5",  "1e999999999999", "99999999999999999999"};
     for (const char* text : cases) EXPECT_FALSE(ReadSettingNumber(text).has_value()) << '"' << text << '"';
 }
+
+TEST(ReadRoundedNumber, HalvesGoToTheEvenNeighbourAndTheThreeOutcomesDiffer) {
+    using Kind = RoundedText::Kind;
+    const struct {
+        const char* text;
+        Kind kind;
+        int value;
+    } cases[] = {
+        {"2.5", Kind::Number, 2},   {"3.5", Kind::Number, 4},    {"2.7", Kind::Number, 3},
+        {"-2.5", Kind::Number, -2}, {"2.51", Kind::Number, 3},   {"0.5", Kind::Number, 0},
+        {" 5 ", Kind::Number, 5},   {"25e-1", Kind::Number, 2},  {"-32768.5", Kind::Number, -32768},
+        {"", Kind::NotANumber, 0},  {"abc", Kind::NotANumber, 0}, {"5x", Kind::NotANumber, 0},
+        {"32767.5", Kind::OutOfRange, 0}, {"40000", Kind::OutOfRange, 0}, {"-1e9", Kind::OutOfRange, 0},
+    };
+    for (const auto& c : cases) {
+        const RoundedText got = ReadRoundedNumber(c.text);
+        EXPECT_EQ(got.kind, c.kind) << c.text;
+        EXPECT_EQ(got.value, c.value) << c.text;
+    }
+}
