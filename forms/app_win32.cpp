@@ -182,6 +182,15 @@ void SetMousePointer(MousePointer pointer) {
 
 MousePointer GetMousePointer() { return currentPointer; }
 
+std::vector<std::uint8_t> ResourceBytes(int id) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* bytes = loaded ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!bytes) return {};
+    return std::vector<std::uint8_t>(bytes, bytes + SizeofResource(module, found));
+}
+
 std::wstring Widen(const char* utf8) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
     if (n <= 0) return {};

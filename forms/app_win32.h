@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace forms {
 
@@ -53,6 +55,10 @@ float TwipsPerPixelY();
 enum class MousePointer { Default, Hourglass };
 void SetMousePointer(MousePointer pointer);
 MousePointer GetMousePointer();
+
+// The bytes of an RCDATA resource of the program (design data); empty when
+// there is none.
+std::vector<std::uint8_t> ResourceBytes(int id);
 
 // UTF-8 source text to UTF-16 for the wide APIs.
 std::wstring Widen(const char* utf8);

@@ -362,7 +362,13 @@ void Label::DrawCaption(HDC dc, const std::wstring& caption, RECT r, HFONT font,
     const UINT align = alignment == Alignment::Center  ? DT_CENTER
                        : alignment == Alignment::Right ? DT_RIGHT
                                                        : DT_LEFT;
-    const UINT format = align | DT_WORDBREAK | DT_NOPREFIX;
+    // A label one line high shows its caption on that line, even when a
+    // substitute font runs a few pixels wider than the one it was laid out
+    // for; a taller one wraps, breaking long words (paths) as an edit box does.
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const bool oneLine = r.bottom - r.top < 2 * metrics.tmHeight;
+    const UINT format = align | DT_NOPREFIX | (oneLine ? DT_SINGLELINE | DT_NOCLIP : DT_WORDBREAK | DT_EDITCONTROL);
     if (enabled) {
         SetTextColor(dc, colour);
         DrawTextW(dc, caption.c_str(), -1, &r, format);

@@ -102,6 +102,20 @@ Picture Picture::FromData(const PictureData& data) {
     return picture;
 }
 
+Picture Picture::Clone() const {
+    Picture copy;
+    if (bitmap_) {
+        copy.bitmap_ = static_cast<HBITMAP>(CopyImage(bitmap_, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    } else if (icon_) {
+        copy.icon_ = CopyIcon(icon_);
+    }
+    if (!copy.bitmap_ && !copy.icon_) return copy;
+    detail::CountGdi(1);
+    copy.kind_ = kind_;
+    copy.data_ = data_;
+    return copy;
+}
+
 SIZE Picture::Size() const {
     if (bitmap_) {
         BITMAP info = {};

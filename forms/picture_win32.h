@@ -29,6 +29,10 @@ public:
     // or bytes that are not a well-formed file.
     static Picture FromData(const PictureData& data);
 
+    // Another picture with the same image (a control showing the picture of
+    // another, as a radio mark takes the picture of a picture store).
+    Picture Clone() const;
+
     Kind GetKind() const { return kind_; }
     HBITMAP Handle() const { return kind_ == Kind::Bitmap ? bitmap_ : nullptr; }
     HICON Icon() const { return kind_ == Kind::Icon || kind_ == Kind::Cursor ? icon_ : nullptr; }

@@ -6,9 +6,9 @@
 #include "form_win32.h"
 #include "path_rules.h"
 #include "preview_form_win32.h"
+#include "nimbel_p_win32.h"
 #include "run_form_win32.h"
 #include "settings.h"
-#include "settings_stand_in_win32.h"
 #include "startup.h"
 
 std::int32_t CursorCount = 0;
@@ -26,10 +26,7 @@ public:
     }
     void CreateFolder(const std::string& path) override { forms::CreateFolder(path); }
     void LoadSettings() override { ::LoadSettings(SystemFileAccess(), folder_); }
-    void ShowSettingsDialog() override {
-        static SettingsStandIn dialog;
-        dialog.Show(true);
-    }
+    void ShowSettingsDialog() override { ::ShowSettingsDialog(); }
     std::int32_t HideCursor() override { return ShowCursor(FALSE); }
     void LoadRunForm() override { LoadRunFormFor(startup.letter, folder_); }
     void ShowPreview(std::int32_t parent) override { ::ShowPreview(parent); }
