@@ -7,6 +7,7 @@
 //   window_tool hold TITLE            a hidden top-level window with that title, until killed
 //   window_tool text TITLE            the message text of the dialog box titled TITLE, as UTF-8
 //   window_tool children HWND         one line of facts per child window of HWND
+//   window_tool send HWND MSG [W L]   SendMessageA to that window; prints the result
 //   (a host window posts WM_CLOSE to its children on WM_USER+1, and destroys
 //    itself without a close request to them on WM_USER+2)
 #include <windows.h>
@@ -152,6 +153,14 @@ int main(int argc, char** argv) {
     }
     if (argc >= 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "text") == 0) return Text(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "send") == 0) {
+        const LRESULT result = SendMessageA(reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(argv[2]))),
+                                            static_cast<UINT>(Number(argv[3])),
+                                            argc > 4 ? static_cast<WPARAM>(Number(argv[4])) : 0,
+                                            argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0);
+        std::printf("%lld\n", static_cast<long long>(result));
+        return 0;
+    }
     if (argc >= 3 && std::strcmp(argv[1], "children") == 0) {
         EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(argv[2]))), PrintChild, 0);
         return 0;
