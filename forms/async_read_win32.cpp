@@ -3,6 +3,7 @@
 #include <process.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <new>
@@ -172,10 +173,15 @@ bool ReadHttp(const Job& job, Transfer& transfer) {
 
     std::uint8_t block[kBlockBytes];
     for (;;) {
-        DWORD got = 0;
-        if (!InternetReadFile(request.handle, block, sizeof block, &got))
+        // A synchronous InternetReadFile waits until the whole block is
+        // filled: ask what has arrived first, so that progress and a cancel
+        // are seen per packet, not per block.
+        DWORD available = 0, got = 0;
+        if (!InternetQueryDataAvailable(request.handle, &available, 0, 0))
             return transfer.Fail(ReadFault::Read, GetLastError());
         if (transfer.Cancelled()) return false;
+        const DWORD want = available == 0 ? 1 : std::min<DWORD>(available, sizeof block);
+        if (!InternetReadFile(request.handle, block, want, &got)) return transfer.Fail(ReadFault::Read, GetLastError());
         if (got == 0) return transfer.End();
         if (!transfer.Take(block, got)) return false;
     }
