@@ -135,6 +135,43 @@ private:
     ReadLedger ledger_;
 };
 
+bool ReadLocalFile(const std::string& path, Transfer& transfer) {
+    FileHandle file{CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) return transfer.Fail(ReadFault::Open, GetLastError());
+    // Files on disk only: a pipe, console or serial port could block forever.
+    if (GetFileType(file.handle) != FILE_TYPE_DISK) return transfer.Fail(ReadFault::Open, ERROR_INVALID_FUNCTION);
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.handle, &size)) return transfer.Fail(ReadFault::Read, GetLastError());
+    if (!transfer.Connected(static_cast<std::uint64_t>(size.QuadPart))) return false;
+    std::uint8_t block[kBlockBytes];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.handle, block, sizeof block, &got, nullptr))
+            return transfer.Fail(ReadFault::Read, GetLastError());
+        if (transfer.Cancelled()) return false;
+        if (got == 0) return transfer.End();
+        if (!transfer.Take(block, got)) return false;
+    }
+}
+
+// The file in which the system's internet cache keeps its copy of url, if
+// it has one.
+std::optional<std::string> CachedCopy(const char* url) {
+    DWORD size = 0;
+    if (GetUrlCacheEntryInfoA(url, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
+    std::vector<std::uint8_t> buffer;
+    try {
+        buffer.resize(size);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
+    if (!GetUrlCacheEntryInfoA(url, info, &size) || !info->lpszLocalFileName) return std::nullopt;
+    return std::string(info->lpszLocalFileName);
+}
+
 bool ReadHttp(const Job& job, Transfer& transfer) {
     // Direct: no proxy and no proxy discovery, which could stall the first
     // read for seconds.
@@ -144,18 +181,20 @@ bool ReadHttp(const Job& job, Transfer& transfer) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
         InternetSetOptionA(session.handle, option, &timeout, sizeof timeout);
 
-    const DWORD common = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
-    DWORD flags = common;
+    DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;
     flags |= job.policy.reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE : INTERNET_FLAG_RESYNCHRONIZE;
     if (!job.policy.writeCache) flags |= INTERNET_FLAG_NO_CACHE_WRITE;
     if (job.policy.cacheFallback) flags |= INTERNET_FLAG_CACHE_IF_NET_FAIL;
     const char* url = job.target.location.c_str();
     InternetHandle request{InternetOpenUrlA(session.handle, url, nullptr, 0, flags, 0)};
-    const DWORD openError = request.handle ? 0 : GetLastError();
-    // Not every WinINet honours the fail-over flag: ask the cache alone.
-    if (!request.handle && job.policy.cacheFallback && !transfer.Cancelled())
-        request.handle = InternetOpenUrlA(session.handle, url, nullptr, 0, common | INTERNET_FLAG_FROM_CACHE, 0);
-    if (!request.handle) return transfer.Fail(ReadFault::Open, openError);
+    if (!request.handle) {
+        const DWORD error = GetLastError();
+        // Not every WinINet honours the fail-over flag (Wine's does not):
+        // read the cache's copy ourselves.
+        if (job.policy.cacheFallback && !transfer.Cancelled())
+            if (const auto copy = CachedCopy(url)) return ReadLocalFile(*copy, transfer);
+        return transfer.Fail(ReadFault::Open, error);
+    }
     if (transfer.Cancelled()) return false;
 
     DWORD status = 0, size = sizeof status;
@@ -187,33 +226,12 @@ bool ReadHttp(const Job& job, Transfer& transfer) {
     }
 }
 
-bool ReadLocalFile(const Job& job, Transfer& transfer) {
-    FileHandle file{CreateFileA(job.target.location.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
-    if (file.handle == INVALID_HANDLE_VALUE) return transfer.Fail(ReadFault::Open, GetLastError());
-    // Files on disk only: a pipe, console or serial port could block forever.
-    if (GetFileType(file.handle) != FILE_TYPE_DISK) return transfer.Fail(ReadFault::Open, ERROR_INVALID_FUNCTION);
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.handle, &size)) return transfer.Fail(ReadFault::Read, GetLastError());
-    if (!transfer.Connected(static_cast<std::uint64_t>(size.QuadPart))) return false;
-    std::uint8_t block[kBlockBytes];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.handle, block, sizeof block, &got, nullptr))
-            return transfer.Fail(ReadFault::Read, GetLastError());
-        if (transfer.Cancelled()) return false;
-        if (got == 0) return transfer.End();
-        if (!transfer.Take(block, got)) return false;
-    }
-}
-
 unsigned __stdcall Work(void* argument) {
     Job* job = static_cast<Job*>(argument);
     {
         Transfer transfer(*job);
         const bool ok = job->target.source == ReadSource::Http ? ReadHttp(*job, transfer)
-                                                               : ReadLocalFile(*job, transfer);
+                                                               : ReadLocalFile(job->target.location, transfer);
         if (!ok) std::vector<std::uint8_t>().swap(job->bytes);  // a failed read holds no memory
     }
     if (!job->cancelled.load()) {

@@ -136,8 +136,24 @@ def quit_during_download():
         check(harness.wait_until(lambda: http.served("/long.gif")[0].ended, 5), "the connection stayed open")
 
 
+def cache_copy_when_the_network_fails():
+    with harness.WineSession("download-cache") as s:
+        data = {name: os.urandom(30000) for name in ("plain", "cached")}
+        with http_fixture.HttpFixture() as http:
+            urls = {name: http.route(f"/{name}.gif", body) for name, body in data.items()}
+            check_intact(probe(s, urls["plain"]), data["plain"], "plain")
+            check_intact(probe(s, urls["cached"], "options=0x80000"), data["cached"], "cached")
+            check(http.served("/plain.gif")[0].headers.get("Pragma") == "no-cache", "a plain read may use the cache")
+        # The server is gone: only the read with the option that left a copy gets one.
+        check_intact(probe(s, urls["cached"], "options=0x80000"), data["cached"], "cached, offline")
+        for url, options in ((urls["cached"], ()), (urls["plain"], ("options=0x80000",))):
+            progress = probe(s, url, *options).progress()
+            check(progress[-1][:2] == (FAILED, 0) and progress[-1][3] == OPEN, f"{url} {options}: {progress}")
+
+
 CASES = {f.__name__: f for f in (bytes_arrive_intact, failures_give_status_zero, timer_ticks_during_slow_download,
-                                 cancel_stops_delivery, quit_during_download)}
+                                 cancel_stops_delivery, quit_during_download,
+                                 cache_copy_when_the_network_fails)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))
