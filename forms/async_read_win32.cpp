@@ -24,10 +24,10 @@
 //   ever delivered late. The result fields are written before `finished` is
 //   stored (release) and read only after it is loaded (acquire).
 // - Ending: Cancel and the reader's end set the Job's cancel flag; the worker
-//   looks at it after every block and between steps, and ends. A server that
-//   has gone silent holds it at most kReadTimeoutMs. Nobody ever waits for a
-//   worker: not the user-interface thread, not the exit of the process, which
-//   simply ends it (it holds none of our locks; it has none).
+//   looks at it whenever data arrives and between steps, and ends. A server
+//   that has gone silent holds it at most kReadTimeoutMs. Nobody ever waits
+//   for a worker: not the user-interface thread, not the exit of the process,
+//   which simply ends it (there are no locks of ours for it to hold).
 
 namespace forms {
 
@@ -37,6 +37,7 @@ constexpr UINT kReceivingMessage = WM_APP + 2;
 constexpr UINT kDoneMessage = WM_APP + 3;
 constexpr wchar_t kReaderClass[] = L"VelmoraAsyncRead";
 constexpr DWORD kBlockBytes = 16 * 1024;
+constexpr std::uint32_t kReserveBytes = 1024 * 1024;
 
 // Trivially destructible: the workers may count down after static destruction.
 std::atomic<long> liveThreads{0};
@@ -100,7 +101,9 @@ public:
     bool Connected(std::optional<std::uint64_t> length) {
         if (!ledger_.Announce(length)) return Fail(ReadFault::TooLarge);
         try {
-            job_.bytes.reserve(ledger_.Announced());
+            // Room for what is announced, up to a point: a server may announce
+            // far more than it sends.
+            job_.bytes.reserve(std::min<std::uint32_t>(ledger_.Announced(), kReserveBytes));
         } catch (const std::bad_alloc&) {
             return Fail(ReadFault::Read, ERROR_NOT_ENOUGH_MEMORY);
         }

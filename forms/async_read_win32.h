@@ -51,9 +51,9 @@ public:
     // a report of status Failed.
     bool Start(const std::string& path, const std::string& name, unsigned options = 0);
     // Nothing more of the read of that name is reported from now on, even a
-    // report already on its way; its transfer stops when the next block
-    // arrives (or at the latest after kReadTimeoutMs). No read of that name:
-    // nothing happens. Handlers may call it.
+    // report already on its way; its transfer stops as soon as the next data
+    // arrives or the connection is made (at the latest after kReadTimeoutMs).
+    // No read of that name: nothing happens. Handlers may call it.
     void Cancel(const std::string& name);
     void CancelAll();
     bool Reading(const std::string& name) const;
