@@ -122,6 +122,11 @@ def cancel_stops_delivery():
         print(f"server sent {served.sent} bytes in {served.ended - served.started:.2f} s")
         check(served.aborted and served.ended - served.started < 4, "the transfer went on after the cancel")
         check(log.of("end")[0][0] == ["threads=0", "jobs=0"], f"left behind: {log.of('end')}")
+        # Cancelled while the fast server's last reports are already queued.
+        path, data = http_fixture.standard_routes(http)["good"]
+        log = probe(s, http.url(path), "cancelat=1")
+        late = [(k, t) for k, _, t in log.lines if k in ("progress", "complete") and t > log.time_of("cancel")]
+        check(http.served(path)[0].sent == len(data) and not late, f"queued reports were delivered: {late}")
 
 
 def quit_during_download():

@@ -7,8 +7,10 @@
 //   complete COUNT CRC32 T              (CRC32 in hex, as zlib computes it)
 //   cancel T | quit T
 //   end threads=N jobs=N T              (live workers and read states at the end)
-//   download_probe LOG PATH [cancel=MS] [quit=MS] [options=N] [linger=MS]
-// cancel=MS cancels the read MS after the start; quit=MS unloads the form
+//   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS]
+// cancel=MS cancels the read MS after the start; cancelat=BYTES cancels it
+// from the first Receiving report at or past BYTES, after keeping the
+// user-interface thread busy for 300 ms; quit=MS unloads the form
 // then, whatever the read is doing. Otherwise the form unloads `linger` ms
 // (default 400) after the read failed, completed or was cancelled. Like a
 // control, the probe cancels a read whose report says Failed.
@@ -47,7 +49,7 @@ std::uint32_t Crc32(const std::vector<std::uint8_t>& bytes) {
 
 struct Options {
     std::string path;
-    unsigned long long cancelAt = 0, quitAt = 0, linger = 400;
+    unsigned long long cancelAt = 0, quitAt = 0, linger = 400, cancelAtBytes = 0;
     unsigned options = 0;
 };
 
@@ -62,6 +64,14 @@ public:
             Log(line);
             if (p.status == ReadStatus::Failed) {
                 reader_.Cancel(name);
+                EndIn(options_.linger);
+            }
+            if (options_.cancelAtBytes && p.status == ReadStatus::Receiving && p.bytesRead >= options_.cancelAtBytes) {
+                // Busy for a while first, so that the worker's next reports
+                // (its result, from a fast server) are already queued.
+                Sleep(300);
+                reader_.Cancel(name);
+                Log("cancel");
                 EndIn(options_.linger);
             }
         };
@@ -118,6 +128,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         const std::string key = word.substr(0, eq);
         const unsigned long long value = std::strtoull(word.c_str() + eq + 1, nullptr, 0);
         if (key == "cancel") options.cancelAt = value;
+        if (key == "cancelat") options.cancelAtBytes = value;
         if (key == "quit") options.quitAt = value;
         if (key == "options") options.options = static_cast<unsigned>(value);
         if (key == "linger") options.linger = value;
