@@ -325,7 +325,11 @@ void Deliver(std::uint32_t id, UINT message) {
 
 LRESULT CALLBACK ReaderProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == kConnectedMessage || message == kReceivingMessage || message == kDoneMessage) {
-        Deliver(static_cast<std::uint32_t>(w), message);
+        // No exception of a handler crosses the window procedure.
+        try {
+            Deliver(static_cast<std::uint32_t>(w), message);
+        } catch (...) {
+        }
         return 0;
     }
     return DefWindowProcW(hwnd, message, w, l);
