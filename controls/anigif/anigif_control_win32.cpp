@@ -14,12 +14,28 @@ struct MaskInfo {
 };
 }  // namespace
 
+namespace {
+constexpr char kRemoteName[] = "remoteGIF";
+}
+
 ucAniGIF::ucAniGIF(forms::Container& container)
-    : UserControl(container), timer_([this] { surface_.Player().OnTimer(); }) {}
+    : UserControl(container), timer_([this] { surface_.Player().OnTimer(); }) {
+    // The download's reports arrive on the user-interface thread, like every
+    // other event of the control.
+    download_.onProgress = [this](const std::string& name, const forms::ReadProgress& progress) {
+        if (progress.status != ReadStatus::Failed) return;
+        download_.Cancel(name);
+        RaiseRemoteLoadFailure();
+    };
+    download_.onComplete = [this](const std::string&, std::vector<std::uint8_t> bytes) {
+        surface_.RemoteCompleted(bytes);
+    };
+}
 
 ucAniGIF::~ucAniGIF() { timer_.Stop(); }
 
 void ucAniGIF::OnTerminate() {
+    download_.CancelAll();
     surface_.End();
     timer_.Stop();
 }
@@ -205,5 +221,6 @@ void ucAniGIF::OnPaint(HDC dc) {
 
 void ucAniGIF::LoadAnimatedGIF_Remote(const std::string& remotePath) {
     if (remotePath.empty()) return;
-    RaiseRemoteLoadFailure();  // until the container's download is wired in
+    // A cached copy serves when the network fails.
+    if (!download_.Start(remotePath, kRemoteName, kReadCacheIfNetFails)) RaiseRemoteLoadFailure();
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "anigif_surface.h"
+#include "async_read_win32.h"
 #include "control_timer_win32.h"
 #include "ole_picture_win32.h"
 #include "user_control_win32.h"
@@ -122,4 +123,5 @@ private:
 
     AniGifSurface surface_{*this};
     forms::ControlTimer timer_;
+    forms::AsyncReader download_;
 };

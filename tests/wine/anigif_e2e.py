@@ -11,6 +11,7 @@ import time
 import harness
 import pictures
 from harness import check
+from http_fixture import HttpFixture
 
 sys.path.insert(0, os.path.join(harness.REPO, "tools"))
 import gif_writer  # noqa: E402
@@ -220,8 +221,37 @@ def hostile_files():
         check(results[3].startswith("file 1"), f"endless sub-blocks: {results[3]}")
 
 
+def remote_loading():
+    with open(os.path.join(harness.REPO, "assets", "banner.gif"), "rb") as f:
+        banner = f.read()
+    showing = make_gif(20, 20, PALETTE, [dict(pixels=bytes((1,) * 400)), dict(pixels=bytes((2,) * 400))])
+    with HttpFixture() as http, harness.WineSession("anigif-remote", screen=(640, 480)) as s:
+        urls = {
+            "old": http.route("/old.gif", b"GIF87a" + banner[6:]),
+            "good": http.route("/banner.gif", banner),
+            "fourteen": http.route("/fourteen.gif", banner[:14]),
+            "not_gif": http.route("/page.html", b"<html>" + bytes(100) + b"</html>"),
+            "missing": http.route("/missing.gif", b"gone", status=404),
+            "cut": http.route("/cut.gif", banner, cut_after=len(banner) // 2),
+        }
+        steps = ["file:C:\\showing.gif", "cancel:1", "remote:" + urls["old"], "wait:1000", "state", "cancel:0"]
+        for name in ("good", "fourteen", "not_gif", "missing", "cut"):
+            steps += ["remote:" + urls[name], "wait:1000", "state"]
+        steps += ["remote:", "wait:500", "state"]
+        probe = Probe(s, steps, {"showing.gif": showing})
+        states = probe.wait_for("state", 7, timeout=40)
+        events = [l for l in probe.lines() if l.startswith("remote")]
+        print(events)
+        check(events == ["remotecomplete 120 50", "remotecomplete 120 50"] + ["remotefailure"] * 4, f"{events}")
+        counts = [int(st.split()[-1]) for st in states]
+        # Cancel keeps the animation that was showing; the good one loads and
+        # the failures leave it; an empty path does nothing.
+        check(counts == [2, 25, 25, 25, 25, 25, 25], f"frame counts {counts}")
+
+
 CASES = {f.__name__: f for f in (plays_with_its_delays_and_loops, stretch_mirror_transparency,
-                                 pause_resume_hide_show, design_mode_and_picture, no_leaks, hostile_files)}
+                                 pause_resume_hide_show, design_mode_and_picture, no_leaks, hostile_files,
+                                 remote_loading)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))

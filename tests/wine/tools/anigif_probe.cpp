@@ -17,7 +17,7 @@
 //   cycles:N                N loads of the last file, each followed by a reset
 //   steps:N                 N frame advances with Action 3
 //   count                   live GDI objects and control timers -> "live G T"
-//   state                   "state action A frame F loops L remaining R size W H built B"
+//   state                   "state action A frame F loops L remaining R size W H built B frames N"
 //   store                   the control's stored settings -> "stored gif BYTES"
 //   ready                   "ready" (the test looks now), then waits for the test's
 //                           "go" file beside the log
@@ -154,7 +154,8 @@ private:
             Log("state action " + std::to_string(gif.Action()) + " frame " +
                 std::to_string(gif.Player().CurrentFrame()) + " loops " + std::to_string(gif.Loops()) +
                 " remaining " + std::to_string(gif.LoopsRemaining()) + " size " + std::to_string(gif.Width()) + " " +
-                std::to_string(gif.Height()) + " built " + std::to_string(gif.Player().BuiltFrameCount()));
+                std::to_string(gif.Height()) + " built " + std::to_string(gif.Player().BuiltFrameCount()) + " frames " +
+                std::to_string(gif.FrameCount()));
         } else if (name == "store") {
             PropertyStore stored;
             stored.Parse(gif.StoreProperties());
