@@ -14,6 +14,8 @@ packages=(
   # running the programs: 64-bit Wine on a virtual display with Mesa's software OpenGL
   wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri libglx-mesa0 libglu1-mesa
   fonts-ipafont-gothic
+  # Japanese file names under Wine: the tests compile the ja_JP locale (localedef)
+  locales
   # background music under Wine: a private sound server with a null sink to record from,
   # Wine's MPEG playback (the GStreamer plugins), and making and measuring test sounds
   pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good sox lame

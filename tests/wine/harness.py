@@ -502,10 +502,13 @@ class WinProcess:
 class WineSession:
     """One test's world: display, prefix, wineserver and the programs it starts."""
 
-    def __init__(self, name, screen=(1024, 768), locale=None, audio=False):
+    def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False):
         self.name = name
         self.screen = screen
         self.locale = locale
+        # compiled_locale=True: the locale is compiled into a private folder
+        # (LOCPATH), so Wine can reach Unix file names outside ASCII.
+        self.locpath = compiled_locale_path(locale) if compiled_locale and locale else None
         # audio=True: a private sound server with a null sink for this session's
         # programs (self.audio, an AudioSink); record() listens to it.
         self.want_audio = audio
@@ -572,6 +575,8 @@ class WineSession:
         if self.locale:
             values["LC_ALL"] = self.locale
             values["LANG"] = self.locale
+        if self.locpath:
+            values["LOCPATH"] = self.locpath
         if self.audio:
             values.update(self.audio.client_env())
             # Wine's MPEG playback goes through GStreamer, whose plugin registry
@@ -645,7 +650,9 @@ class WineSession:
 
     # --- X input and pictures -----------------------------------------------------
     def xdotool(self, *args):
-        subprocess.run(["xdotool", *args], env={"DISPLAY": self.xvfb.display, "PATH": os.environ["PATH"]},
+        # A UTF-8 locale, so that `type` can send text beyond ASCII.
+        subprocess.run(["xdotool", *args], env={"DISPLAY": self.xvfb.display, "PATH": os.environ["PATH"],
+                                                "LC_ALL": "C.UTF-8"},
                        check=True, timeout=30, stdout=subprocess.DEVNULL)
 
     def focus_x_window(self, title):
@@ -689,6 +696,26 @@ class WineSession:
 
     def exists_c(self, windows_path):
         return os.path.lexists(self.c_path(windows_path))
+
+
+def compiled_locale_path(locale):
+    """A folder holding the locale compiled with localedef (once per test run)."""
+    folder = os.path.join(WORK, "locales")
+    target = os.path.join(folder, locale)
+    if not os.path.isdir(target):
+        name, _, charset = locale.partition(".")
+        os.makedirs(folder, exist_ok=True)
+        scratch = tempfile.mkdtemp(dir=folder)
+        subprocess.run(["localedef", "-i", name, "-f", charset or "UTF-8", os.path.join(scratch, locale)],
+                       check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        try:
+            os.rename(os.path.join(scratch, locale), target)  # a parallel test may have won
+        except OSError:
+            pass
+        shutil.rmtree(scratch, ignore_errors=True)
+    if not os.path.isdir(target):
+        raise HarnessError(f"localedef could not compile {locale}")
+    return folder
 
 
 def wait_until(predicate, timeout, step=0.05):

@@ -123,8 +123,11 @@ int Text(const char* title) {
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     char className[256] = {};
     GetClassNameA(child, className, sizeof className);
+    // WM_GETTEXT, which reaches another process's window: a combo box answers
+    // with the text of its edit field.
     wchar_t title[256] = {};
-    GetWindowTextW(child, title, 256);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 1000, &copied);
     char titleUtf8[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, title, -1, titleUtf8, sizeof titleUtf8, nullptr, nullptr);
     RECT rect{};
