@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <limits>
 
 namespace {
@@ -23,6 +24,30 @@ std::int32_t Truncate(double value) {
     return static_cast<std::int32_t>(value);
 }
 }  // namespace
+
+std::string_view PropertyHelp(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::string_view> kHelp[] = {
+        {"AnimatedGIF", "Returns/sets a graphic to be displayed in a control"},
+        {"Enabled", "Returns/sets a value that determines whether an object can respond to user-generated events"},
+        {"FrameCount", "Returns the number of frames within the GIF"},
+        {"ActualWidth", "Original width of the overall GIF image"},
+        {"ActualHeight", "Original height of the overall GIF image"},
+        {"Stretch", "Returns/sets a value that determines whether a graphic resizes to fit the size of an Image control"},
+        {"MinFrameDelay", "The minimum number of milliseconds a frame will remain before it is replaced."},
+        {"Loops", "The number of loops that will occur before animation stops. Zero will loop infintely"},
+        {"LoopsRemaining", "Returns remaining number of loops before animation terminates"},
+        {"Mirrored", "Mirrors images either horizontally or vertically"},
+        {"Action", "Start, Stop and Pause animation"},
+        {"DelayAnimation", "During runtime, animation is paused until the first frame is loaded and displayed"},
+        {"MouseIcon", "Sets a custom mouse icon"},
+        {"MousePointer", "Returns/sets the type of mouse pointer displayed when over part of an object"},
+        {"LoadAnimatedGIF_File", "Optional method to assign a GIF"},
+        {"Refresh", "Forces a complete repaint of a object"},
+    };
+    for (const auto& [property, help] : kHelp)
+        if (property == name) return help;
+    return {};
+}
 
 std::optional<std::vector<std::uint8_t>> ArrayBytes(const void* data, std::size_t elementSize,
                                                     std::span<const std::size_t> dimensions) {

@@ -44,6 +44,10 @@ struct AniGifSurfaceValues {
 std::optional<std::vector<std::uint8_t>> ArrayBytes(const void* data, std::size_t elementSize,
                                                     std::span<const std::size_t> dimensions);
 
+// The description a property or method publishes for property browsers;
+// empty for a name the control does not have.
+std::string_view PropertyHelp(std::string_view name);
+
 // A download shorter than this is no GIF at all.
 constexpr std::size_t kGifRemoteMinimumBytes = 15;
 

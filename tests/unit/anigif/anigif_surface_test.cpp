@@ -84,6 +84,10 @@ TEST(AniGifSurface, StretchResizesTheControl) {
     s.Resized(60, 50);
     EXPECT_EQ(host.events.back(), "resize 60x25");
     EXPECT_EQ(s.ActualWidth(), 1800);  // twips
+    // A file that is not there: in user mode the bytes went with the last
+    // load, so the control ends up empty.
+    EXPECT_FALSE(s.LoadBytes(std::nullopt));
+    EXPECT_EQ(s.FrameCount(), 0);
 }
 
 TEST(AniGifSurface, StoredSettings) {
