@@ -134,6 +134,10 @@ def stretch_mirror_transparency():
         check(plain(10 + 15, 10 + 12) == GREEN, f"transparent pixel shows {plain(25, 22)}")
         check(mirrored(10 + 5, 10 + 40) == BLUE and mirrored(10 + 100, 10 + 40) == RED, "not mirrored")
         check(mirrored(10 + 120 - 16, 10 + 12) == GREEN, "the hole did not move with the mirror")
+        # Mouse events carry the point in the container's units (pixels here).
+        s.click(10 + 15, 10 + 10)
+        events = probe.wait_for("click")
+        check("mousedown 1 0 15 10" in probe.lines() and events == ["click"], f"{probe.lines()[-4:]}")
 
 
 def pause_resume_hide_show():
