@@ -61,11 +61,6 @@ void RegisterClasses() {
     RegisterClassW(&box);
 }
 
-int ShiftState() {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
 int ButtonOf(UINT message) {
     switch (message) {
     case WM_LBUTTONDOWN:
@@ -109,6 +104,11 @@ void CollectWindowed(const Container& container, std::vector<WindowedControl*>& 
     }
 }
 }  // namespace
+
+int ShiftState() {
+    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
 
 COLORREF ColourRef(Colour colour) {
     if (colour.IsSystemColour()) return GetSysColor(static_cast<int>(colour.value & 0xFF));

@@ -42,6 +42,9 @@ struct MouseEventArgs {
     int x = 0, y = 0;
 };
 
+// The keyboard state a mouse event carries: 1 shift, 2 ctrl, 4 alt.
+int ShiftState();
+
 // Holds controls: a form or a picture box.
 class Container {
 public:

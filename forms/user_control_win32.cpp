@@ -22,11 +22,6 @@ const wchar_t* RegisteredClass() {
     }
     return kUserControlClass;
 }
-
-int ShiftState() {
-    return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-           (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
 }  // namespace
 
 UserControl::UserControl(Container& container, DWORD extraStyle)

@@ -48,11 +48,7 @@ class Probe:
         session.start(session.tool("anigif_probe.exe"), [self.log, *steps])
 
     def lines(self):
-        try:
-            with open(self.log) as f:
-                return [line.strip() for line in f if line.strip()]
-        except OSError:
-            return []
+        return harness.log_lines(self.log)
 
     def wait_for(self, prefix, count=1, timeout=20):
         ok = harness.wait_until(lambda: sum(1 for l in self.lines() if l.startswith(prefix)) >= count, timeout)

@@ -28,11 +28,7 @@ class Probe:
         time.sleep(0.5)
 
     def lines(self):
-        try:
-            with open(self.log) as f:
-                return [line.strip() for line in f if line.strip()]
-        except OSError:
-            return []
+        return harness.log_lines(self.log)
 
     def clicks(self):
         return [line for line in self.lines() if line.startswith("click")]

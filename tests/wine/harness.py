@@ -718,6 +718,15 @@ def compiled_locale_path(locale):
     return folder
 
 
+def log_lines(path):
+    """The non-empty lines a probe has logged so far (none while the file is missing)."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return [line.strip() for line in f if line.strip()]
+    except OSError:
+        return []
+
+
 def wait_until(predicate, timeout, step=0.05):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
