@@ -45,7 +45,8 @@ struct Loaded {
     }
     // The control after painting the current frame on a freshly erased
     // background, one letter per pixel: '.' for the background colour,
-    // letters[i] for palette entry i of `palette`, '?' for anything else.
+    // letters[i] for palette entry i of `palette`, '#' for black, '?' for
+    // anything else.
     std::string Picture(const std::vector<std::uint32_t>& palette, const std::string& letters) {
         constexpr std::uint32_t kBackground = 0x123456;
         GifScreen screen;
@@ -55,7 +56,7 @@ struct Loaded {
         for (std::size_t i = 0; i < screen.pixels.size(); i += 3) {
             if (i && i / 3 % static_cast<std::size_t>(screen.width) == 0) out += '|';
             const std::uint32_t rgb = screen.pixels[i + 2] << 16 | screen.pixels[i + 1] << 8 | screen.pixels[i];
-            char c = rgb == kBackground ? '.' : '?';
+            char c = rgb == kBackground ? '.' : rgb == 0 ? '#' : '?';
             for (std::size_t e = 0; e < letters.size() && c == '?'; ++e)
                 if (palette[e] == rgb) c = letters[e];
             out += c;
