@@ -133,8 +133,9 @@ TEST(AniGifPlayer, MirroringBeforeTheDeferredDecodeFlipsEveryFrameOnce) {
         EXPECT_EQ(loaded.Indices(k), (Bytes{static_cast<std::uint8_t>(k + 2), static_cast<std::uint8_t>(k + 1), k,
                                             static_cast<std::uint8_t>(k - 1)}))
             << "frame " << int{k};
-    // A new load while the deferred decode is pending starts afresh.
+    // A reset while the deferred decode is pending leaves nothing behind.
     loaded.Load(Animation({5, 5, 5}), 1);
+    loaded.player.ResetGif();
     loaded.Load(Animation({5, 5}), 1);
     loaded.player.OnTimer();
     EXPECT_EQ(loaded.Indices(1), (Bytes{3, 2, 1, 0}));
