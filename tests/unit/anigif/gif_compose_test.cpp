@@ -108,29 +108,26 @@ TEST(GifComposition, ComputeScaleForEveryStretch) {
     EXPECT_EQ(RoundHalfEven(1e12), 2147483647);
 }
 
-TEST(GifComposition, ScaledAndMirroredFramesLandWhereTheyShould) {
-    // 100 wide; frame 2 at left 10, 20 wide, two rows of indices 0 ... 19.
-    TestImage wide = MakeImage(0, 0, 100, 2, [](int, int) { return 0; });
-    TestImage narrow = MakeImage(10, 0, 20, 2, [](int x, int y) { return x + 20 * y; });
-    narrow.control = true, narrow.disposal = 2;
-    wide.control = true, wide.disposal = 2;
+TEST(GifComposition, MirroringFlipsFramesAndCanvasAndScalingMovesTheRectangle) {
     Loaded loaded;
-    loaded.host.innerWidth = 150, loaded.host.innerHeight = 3;
-    loaded.player.SetStretch(2);
-    ASSERT_EQ(loaded.Load(WriteGif({100, 2, TestPalette(64), -1, {wide, narrow}})), 2);
+    loaded.player.SetStretch(0);
+    ASSERT_EQ(loaded.Load(WriteGif({3, 1, kPalette, -1, {Frame(0, 0, 3, 1, "012", 1), Frame(0, 0, 1, 1, "3")}})), 2);
+    EXPECT_EQ(loaded.Picture(kPalette, kLetters), "abc");
     loaded.player.ApplyAction(3);
-    loaded.player.SetMirrored(3);
-    EXPECT_EQ(loaded.player.Frames()[1].frameLeft, 70);
-    Bytes reversed(narrow.pixels.rbegin(), narrow.pixels.rend());
-    EXPECT_EQ(loaded.Indices(2), reversed) << "both ways: rows and columns reversed";
+    EXPECT_EQ(loaded.Picture(kPalette, kLetters), "dbc");
+    loaded.player.SetMirrored(1);  // frames and canvas; frame 2 moves to the right
+    EXPECT_EQ(loaded.player.Frames()[1].frameLeft, 2);
+    EXPECT_EQ(loaded.Picture(kPalette, kLetters), "cbd");
+    loaded.player.ApplyAction(3);
+    EXPECT_EQ(loaded.Picture(kPalette, kLetters), "cba");
+
+    // One frame at (1, 1), 2 x 1, in a 3 x 2 picture, stretched onto 5 x 3.
+    Loaded single;
+    single.host.innerWidth = 5, single.host.innerHeight = 3;
+    single.player.SetStretch(2);
+    ASSERT_EQ(single.Load(WriteGif({3, 2, kPalette, -1, {Frame(1, 1, 2, 1, "01")}})), 1);
     GifPaint seen;
-    ASSERT_TRUE(loaded.player.PaintCurrentFrame([&](const GifPaint& p) { seen = p; }));
-    EXPECT_EQ(std::tuple(seen.destX, seen.destY, seen.destWidth, seen.destHeight, seen.scaled),
-              std::tuple(105, 0, 30, 3, true)) << "R(70 x 1.5), R(20 x 1.5), R(2 x 1.5)";
-    loaded.player.SetMirrored(1);  // from both ways back to horizontal only
-    Bytes horizontal;
-    for (int y = 0; y < 2; ++y)
-        for (int x = 19; x >= 0; --x) horizontal.push_back(narrow.pixels[static_cast<std::size_t>(y * 20 + x)]);
-    EXPECT_EQ(loaded.Indices(2), horizontal);
-    EXPECT_EQ(std::pair(loaded.player.Frames()[1].frameLeft, loaded.player.Frames()[1].frameTop), std::pair(70, 0));
+    ASSERT_TRUE(single.player.PaintCurrentFrame([&](const GifPaint& p) { seen = p; }));
+    EXPECT_EQ(std::tuple(seen.destX, seen.destY, seen.destWidth, seen.destHeight, seen.scaled, seen.mask),
+              std::tuple(2, 2, 3, 2, true, nullptr)) << "R(5/3), R(1.5), R(10/3), R(1.5)";
 }
