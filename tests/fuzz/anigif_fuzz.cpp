@@ -66,7 +66,7 @@ void Run(const std::uint8_t* data, std::size_t size, bool userMode) {
     host.userMode = userMode;
     AniGifPlayer player(host);
     // Smaller than the shipped limits, so that each input stays quick.
-    player.SetLimits({.maxFileBytes = 1u << 20, .maxStripBytes = 2 << 20, .maxPicturePixels = 1 << 18});
+    player.SetLimits({.maxFileBytes = 1u << 20, .maxStripBytes = 1 << 20, .maxPicturePixels = 1 << 16});
     player.SetStretch(0);
     player.SetDelayAnimation(size % 4);
     player.SetMirrored(static_cast<std::int32_t>(size / 4 % 4));
