@@ -36,8 +36,7 @@ int ReadMemory(GifFileType* gif, GifByteType* out, int n) {
 
 // A GIF written by giflib's encoder: `frames` full frames whose indices come
 // from pixel(frame, x, y), each shown 40 ms.
-Bytes MakeGif(int width, int height, int frames, int colours,
-              const std::function<int(int, int, int)>& pixel) {
+Bytes MakeGif(int width, int height, int frames, int colours, const std::function<int(int, int, int)>& pixel) {
     Bytes out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteMemory, &error);
@@ -57,7 +56,8 @@ Bytes MakeGif(int width, int height, int frames, int colours,
         }
         EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr);
         for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) row[static_cast<std::size_t>(x)] = static_cast<GifPixelType>(pixel(f, x, y));
+            for (int x = 0; x < width; ++x)
+                row[static_cast<std::size_t>(x)] = static_cast<GifPixelType>(pixel(f, x, y));
             EGifPutLine(gif, row.data(), width);
         }
     }
@@ -105,35 +105,40 @@ void Measure(const char* name, const Bytes& file, int rounds) {
     player.SetStretch(0);
     player.SetDelayAnimation(0);
     std::int32_t frames = 0;
-    const double ours = Best(rounds, [&] { player.SetGifBytes(file); }, [&] { frames = player.LoadGif(); });
+    const double ours = Best(
+        rounds, [&] { player.SetGifBytes(file); }, [&] { frames = player.LoadGif(); });
 
     int giflibFrames = 0;
-    const double theirs = Best(rounds, [] {}, [&] {
-        std::pair<const Bytes*, std::size_t> cursor{&file, 0};
-        int error = 0;
-        GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
-        if (DGifSlurp(gif) == GIF_OK) giflibFrames = gif->ImageCount;
-        DGifCloseFile(gif, &error);
-    });
+    const double theirs = Best(
+        rounds, [] {},
+        [&] {
+            std::pair<const Bytes*, std::size_t> cursor{&file, 0};
+            int error = 0;
+            GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
+            if (DGifSlurp(gif) == GIF_OK) giflibFrames = gif->ImageCount;
+            DGifCloseFile(gif, &error);
+        });
 
     // Composition: every frame once, in order, the way the timer shows them.
     player.SetGifBytes(file);
     player.LoadGif();
     std::uint64_t touched = 0;
-    const double compose = Best(std::max(1, rounds / 2), [] {}, [&] {
-        for (std::int32_t k = 1; k <= player.FrameCount(); ++k) {
-            if (k > 1) player.ApplyAction(3);
-            player.PaintCurrentFrame([&](const GifPaint& paint) { touched += paint.colour[0]; });
-        }
-        player.ApplyAction(0);
-    });
+    const double compose = Best(
+        std::max(1, rounds / 2), [] {},
+        [&] {
+            for (std::int32_t k = 1; k <= player.FrameCount(); ++k) {
+                if (k > 1) player.ApplyAction(3);
+                player.PaintCurrentFrame([&](const GifPaint& paint) { touched += paint.colour[0]; });
+            }
+            player.ApplyAction(0);
+        });
 
     const double mb = static_cast<double>(file.size()) / 1e6;
-    std::printf("%-28s %8.2f MB %4d frames | ours %8.1f MB/s | giflib %8.1f MB/s (%d frames) | ratio %5.2fx | "
-                "compose %7.3f ms/frame (%s)\n",
-                name, mb, frames, mb / ours, mb / theirs, giflibFrames, theirs / ours,
-                compose * 1e3 / std::max(frames, 1),
-                player.ComposeMode() == GifComposeMode::Direct ? "direct" : "canvas");
+    std::printf(
+        "%-28s %8.2f MB %4d frames | ours %8.1f MB/s | giflib %8.1f MB/s (%d frames) | ratio %5.2fx | "
+        "compose %7.3f ms/frame (%s)\n",
+        name, mb, frames, mb / ours, mb / theirs, giflibFrames, theirs / ours, compose * 1e3 / std::max(frames, 1),
+        player.ComposeMode() == GifComposeMode::Direct ? "direct" : "canvas");
     if (touched == 42) std::printf(" ");
 }
 }  // namespace

@@ -60,15 +60,16 @@ TEST(AniGifPlayer, ActionsAndTheDeferredDecode) {
     EXPECT_EQ(std::pair(loaded.player.PlayState(), loaded.player.BuiltFrameCount()), std::pair(kGifPlaying, 1));
     EXPECT_EQ(loaded.host.started, std::vector<unsigned>{20});
     loaded.player.OnTimer();
-    EXPECT_EQ(std::tuple(loaded.player.BuiltFrameCount(), loaded.player.PlayState(), loaded.host.pending), std::tuple(3, 0, false));
+    EXPECT_EQ(std::tuple(loaded.player.BuiltFrameCount(), loaded.player.PlayState(), loaded.host.pending),
+              std::tuple(3, 0, false));
     EXPECT_TRUE(loaded.player.GifBytes().empty()) << "user mode frees the bytes once all is built";
 
     const auto state = [&] { return std::pair(loaded.player.PlayState(), loaded.player.CurrentFrame()); };
     struct Step {
         std::int32_t action;
         std::pair<std::int32_t, std::int32_t> expected;  // play state, current frame
-    } steps[] = {{2, {0, 1}}, {1, {1, 1}}, {2, {2, 1}}, {3, {2, 2}}, {3, {2, 3}}, {3, {2, 1}},
-                 {1, {1, 1}}, {7, {1, 1}}, {0, {0, 1}}, {4, {1, 1}}};
+    } steps[] = {{2, {0, 1}}, {1, {1, 1}}, {2, {2, 1}}, {3, {2, 2}}, {3, {2, 3}},
+                 {3, {2, 1}}, {1, {1, 1}}, {7, {1, 1}}, {0, {0, 1}}, {4, {1, 1}}};
     for (const Step& step : steps) {
         loaded.player.ApplyAction(step.action);
         EXPECT_EQ(state(), step.expected) << "Action " << step.action;
@@ -83,7 +84,8 @@ TEST(AniGifPlayer, ActionsAndTheDeferredDecode) {
     EXPECT_EQ(played.host.started, (std::vector<unsigned>{20, 50}));
     paused.Load(gif, 1);
     paused.player.ApplyAction(2);
-    EXPECT_EQ(std::tuple(paused.player.BuiltFrameCount(), paused.player.PlayState(), paused.host.pending), std::tuple(3, 2, false));
+    EXPECT_EQ(std::tuple(paused.player.BuiltFrameCount(), paused.player.PlayState(), paused.host.pending),
+              std::tuple(3, 2, false));
     paused.player.ApplyAction(3);
     EXPECT_EQ(paused.Indices(2), (Bytes{1, 2, 3, 4}));
 }
@@ -102,7 +104,8 @@ TEST(AniGifPlayer, SingleFrameNeverPlaysAndDesignModeBuildsFrameOneOnly) {
     Loaded single;
     ASSERT_EQ(single.Load(Animation({5})), 1);
     single.player.ApplyAction(1);
-    EXPECT_EQ(std::tuple(single.player.PlayState(), single.host.refreshes, single.host.started.size()), std::tuple(0, 1, 0u));
+    EXPECT_EQ(std::tuple(single.player.PlayState(), single.host.refreshes, single.host.started.size()),
+              std::tuple(0, 1, 0u));
 
     Loaded design;
     design.host.userMode = false;

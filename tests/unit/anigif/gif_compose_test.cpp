@@ -41,13 +41,16 @@ using Strings = std::vector<std::string>;
 TEST(GifComposition, FollowsThePlayerRules) {
     GifComposeMode mode;
     // Offset frames over a full opaque frame 1: an opaque canvas.
-    EXPECT_EQ(Pictures(4, 3, {Frame(0, 0, 4, 3, "000000000000", 1), Frame(1, 1, 2, 2, "1111"), Frame(3, 0, 1, 1, "2")}, &mode),
+    EXPECT_EQ(Pictures(4, 3, {Frame(0, 0, 4, 3, "000000000000", 1), Frame(1, 1, 2, 2, "1111"), Frame(3, 0, 1, 1, "2")},
+                       &mode),
               (Strings{"aaaa|aaaa|aaaa", "aaaa|abba|abba", "aaac|abba|abba", "aaaa|aaaa|aaaa"}));
     EXPECT_EQ(mode, GifComposeMode::Canvas);
     // Disposal 2 restores to transparent: the background shows, not black and
     // not the file's background colour.
-    EXPECT_EQ(Pictures(4, 2, {Frame(0, 0, 4, 2, "00000000", 1), Frame(0, 0, 2, 2, "1771", 2, 7), Frame(2, 0, 1, 1, "2")}, &mode),
-              (Strings{"aaaa|aaaa", "baaa|abaa", "..ca|..aa", "aaaa|aaaa"}));
+    EXPECT_EQ(
+        Pictures(4, 2, {Frame(0, 0, 4, 2, "00000000", 1), Frame(0, 0, 2, 2, "1771", 2, 7), Frame(2, 0, 1, 1, "2")},
+                 &mode),
+        (Strings{"aaaa|aaaa", "baaa|abaa", "..ca|..aa", "aaaa|aaaa"}));
     EXPECT_EQ(mode, GifComposeMode::CanvasWithMask);
     // Disposal 3 restores what was there, transparency included; frame 1's
     // transparent pixels show the background.
@@ -70,13 +73,14 @@ TEST(GifComposition, FollowsThePlayerRules) {
 TEST(GifComposition, DisposalThreeRestoresExactlyTheMaskBytesOfItsRectangle) {
     const std::string clear64(64, '7');
     // Left 4, width 32: its pixels reach into a fifth mask byte.
-    Strings pictures = Pictures(64, 1, {Frame(0, 0, 64, 1, clear64, 1, 7), Frame(4, 0, 32, 1, std::string(32, '1'), 3),
-                                        Frame(63, 0, 1, 1, "2")});
+    Strings pictures = Pictures(
+        64, 1,
+        {Frame(0, 0, 64, 1, clear64, 1, 7), Frame(4, 0, 32, 1, std::string(32, '1'), 3), Frame(63, 0, 1, 1, "2")});
     EXPECT_EQ(pictures[1], std::string(4, '.') + std::string(32, 'b') + std::string(28, '.'));
     EXPECT_EQ(pictures[2], std::string(63, '.') + "c");
     // Left 63 on a 64-wide picture: the last byte of each row, and no further.
-    pictures = Pictures(64, 2, {Frame(0, 0, 64, 2, clear64 + clear64, 1, 7), Frame(63, 0, 1, 2, "11", 3),
-                                Frame(0, 0, 1, 1, "2")});
+    pictures = Pictures(
+        64, 2, {Frame(0, 0, 64, 2, clear64 + clear64, 1, 7), Frame(63, 0, 1, 2, "11", 3), Frame(0, 0, 1, 1, "2")});
     EXPECT_EQ(pictures[1], std::string(63, '.') + "b|" + std::string(63, '.') + "b");
     EXPECT_EQ(pictures[2], "c" + std::string(63, '.') + "|" + std::string(64, '.'));
 }
@@ -86,15 +90,11 @@ TEST(GifComposition, ComputeScaleForEveryStretch) {
         std::int32_t stretch, width, height, actualWidth, actualHeight;
         GifScale expected;
     } rows[] = {
-        {0, 100, 30, 120, 50, {1, 1, 100, 30}},
-        {0, 300, 80, 120, 50, {1, 1, 120, 50}},
-        {1, 240, 60, 120, 50, {1.2f, 1.2f, 144, 60}},
-        {1, 5, 100, 10, 5, {0.5f, 0.5f, 5, 2}},  // R(2.5) = 2
-        {1, 5, 100, 10, 3, {0.5f, 0.5f, 5, 2}},  // R(1.5) = 2
-        {2, 240, 25, 120, 50, {2, 0.5f, 240, 25}},
-        {3, 240, 100, 120, 50, {1, 1, 120, 50}},
-        {3, 60, 50, 120, 50, {0.5f, 0.5f, 60, 25}},
-        {3, 240, 50, 120, 50, {1, 1, 120, 50}},
+        {0, 100, 30, 120, 50, {1, 1, 100, 30}},       {0, 300, 80, 120, 50, {1, 1, 120, 50}},
+        {1, 240, 60, 120, 50, {1.2f, 1.2f, 144, 60}}, {1, 5, 100, 10, 5, {0.5f, 0.5f, 5, 2}},  // R(2.5) = 2
+        {1, 5, 100, 10, 3, {0.5f, 0.5f, 5, 2}},                                                // R(1.5) = 2
+        {2, 240, 25, 120, 50, {2, 0.5f, 240, 25}},    {3, 240, 100, 120, 50, {1, 1, 120, 50}},
+        {3, 60, 50, 120, 50, {0.5f, 0.5f, 60, 25}},   {3, 240, 50, 120, 50, {1, 1, 120, 50}},
         {4, 7, 9, 120, 50, {1, 1, 120, 50}},
     };
     for (const Row& r : rows) {
@@ -129,5 +129,6 @@ TEST(GifComposition, MirroringFlipsFramesAndCanvasAndScalingMovesTheRectangle) {
     GifPaint seen;
     ASSERT_TRUE(single.player.PaintCurrentFrame([&](const GifPaint& p) { seen = p; }));
     EXPECT_EQ(std::tuple(seen.destX, seen.destY, seen.destWidth, seen.destHeight, seen.scaled, seen.mask),
-              std::tuple(2, 2, 3, 2, true, nullptr)) << "R(5/3), R(1.5), R(10/3), R(1.5)";
+              std::tuple(2, 2, 3, 2, true, nullptr))
+        << "R(5/3), R(1.5), R(10/3), R(1.5)";
 }

@@ -70,7 +70,8 @@ TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
                 gif.images.push_back(Content(kind, width, height, colours, static_cast<std::uint32_t>(n)));
                 gif.images.back().interlaced = n % 2 == 0;
                 gif.images.back().lzw.minimumCodeSize = codeSize;
-                gif.images.push_back(Content((kind + 1) % 3, width / 2 + 1, height, 64, static_cast<std::uint32_t>(~n)));
+                gif.images.push_back(
+                    Content((kind + 1) % 3, width / 2 + 1, height, 64, static_cast<std::uint32_t>(~n)));
                 gif.images.back().palette = TestPalette(64, 7);
                 gif.images.back().interlaced = n % 2 == 1;
                 gif.images.back().lzw.minimumCodeSize = 6;
@@ -96,15 +97,27 @@ TEST(GifFrameBuilding, StreamsThatBreakTheRulesGiveADefinedResult) {
         {"deferred clear: full table, no clear", {.clearWhenFull = false}, all, all, true},
         {"no end code", {.endCode = false}, all, all, true},
         {"minimum code size 1", {.minimumCodeSize = 1}, two, two, false},
-        {"code beyond the table ends the image", {.encodePixels = 3000, .extraCodes = {4095, 65, 66}}, all, half, false},
-        {"the next code right after a clear ends the image", {.encodePixels = 3000, .extraCodes = {256, 258, 65}}, all,
-         half, false},
+        {"code beyond the table ends the image",
+         {.encodePixels = 3000, .extraCodes = {4095, 65, 66}},
+         all,
+         half,
+         false},
+        {"the next code right after a clear ends the image",
+         {.encodePixels = 3000, .extraCodes = {256, 258, 65}},
+         all,
+         half,
+         false},
         {"end code mid-image", {.encodePixels = 3000, .extraCodes = {257, 65, 66}}, all, half, false},
-        {"minimum code size 9 gives a blank frame", {.minimumCodeSize = 9}, Bytes(all.size(), 0),
-         Bytes(all.size(), 0), false},
+        {"minimum code size 9 gives a blank frame",
+         {.minimumCodeSize = 9},
+         Bytes(all.size(), 0),
+         Bytes(all.size(), 0),
+         false},
     };
     for (const Case& c : cases) {
-        TestGif gif{100, 100, TestPalette(256), -1, {MakeImage(0, 0, 100, 100, [&](int x, int y) { return c.pixels[y * 100 + x]; })}};
+        TestGif gif{100, 100, TestPalette(256), -1, {MakeImage(0, 0, 100, 100, [&](int x, int y) {
+                        return c.pixels[y * 100 + x];
+                    })}};
         gif.images[0].lzw = c.lzw;
         Loaded loaded;
         ASSERT_EQ(loaded.Load(WriteGif(gif)), 1) << c.name;

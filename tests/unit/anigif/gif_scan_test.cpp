@@ -23,15 +23,23 @@ Bytes Header(const char* signature = "GIF89a", bool globalTable = true) {
 }
 // A small image: descriptor, a 2-entry local table if asked, one data byte.
 Bytes Image(int left, int top, int width, int height, bool localTable = false) {
-    Bytes out{0x2C, static_cast<std::uint8_t>(left), 0, static_cast<std::uint8_t>(top), 0,
-              static_cast<std::uint8_t>(width), 0, static_cast<std::uint8_t>(height), 0,
-              static_cast<std::uint8_t>(localTable ? 0x80 : 0)};
+    Bytes out{0x2C, static_cast<std::uint8_t>(left),
+              0,    static_cast<std::uint8_t>(top),
+              0,    static_cast<std::uint8_t>(width),
+              0,    static_cast<std::uint8_t>(height),
+              0,    static_cast<std::uint8_t>(localTable ? 0x80 : 0)};
     if (localTable) out = out + Bytes{9, 9, 9, 8, 8, 8};
     return out + Bytes{2, 1, 0x44, 0};
 }
 Bytes Control(int packed, int delay, int index = 0) {
-    return {0x21, 0xF9, 4, static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(delay), 0,
-            static_cast<std::uint8_t>(index), 0};
+    return {0x21,
+            0xF9,
+            4,
+            static_cast<std::uint8_t>(packed),
+            static_cast<std::uint8_t>(delay),
+            0,
+            static_cast<std::uint8_t>(index),
+            0};
 }
 Bytes Loop(const char* id, Bytes subBlocks) {
     Bytes out{0x21, 0xFF, 11};
@@ -70,7 +78,8 @@ TEST(ScanGif, FollowsEveryRule) {
         {"fewer than 6 bytes", Bytes{'G', 'I', 'F', '8'}, "0"},
         {"loop count, identifier in any case", Header() + Loop("netscape2.0", {3, 1, 5, 0, 0}) + frame + kEnd,
          "1 120x50 loops 5 | 0,0 120x50 d0 0ms t- p0"},
-        {"a first sub-block not 3 long gives no loop count", Header() + Loop("NETSCAPE2.0", {4, 1, 5, 0, 0, 0}) + frame + kEnd, one},
+        {"a first sub-block not 3 long gives no loop count",
+         Header() + Loop("NETSCAPE2.0", {4, 1, 5, 0, 0, 0}) + frame + kEnd, one},
         {"disposal: first frame's 3 is 0, later 3 stays, 4-7 fold onto 0-3; delay x 10",
          Header() + Control(3 << 2, 7) + frame + Control(3 << 2, 1) + frame + Control(4 << 2, 0) + frame +
              Control(6 << 2, 0) + frame + Control(7 << 2, 0) + frame + kEnd,
@@ -89,10 +98,11 @@ TEST(ScanGif, FollowsEveryRule) {
          Header("GIF89a", false) + Image(0, 0, 4, 4, true) + Image(0, 0, 4, 4) + kEnd, "0"},
         {"0x00 is skipped, comments are skipped, an unknown byte ends the scan",
          Header() + Bytes{0, 0} + Bytes{0x21, 0xFE, 3, 'h', 'i', '!', 0} + frame + Bytes{0x99} + frame + kEnd, one},
-        {"a cut inside the third frame's descriptor keeps two",
-         Header() + frame + frame + Bytes{0x2C, 0, 0, 0}, "2 120x50 loops 0 | 0,0 120x50 d0 0ms t- p0 | 0,0 120x50 d0 0ms t- p0"},
+        {"a cut inside the third frame's descriptor keeps two", Header() + frame + frame + Bytes{0x2C, 0, 0, 0},
+         "2 120x50 loops 0 | 0,0 120x50 d0 0ms t- p0 | 0,0 120x50 d0 0ms t- p0"},
         {"a cut inside the data keeps the frame", Header() + Bytes(frame.begin(), frame.end() - 2), one},
-        {"a short application identifier at the end reads nothing", Header() + frame + Bytes{0x21, 0xFF, 11, 'N', 'E'}, one},
+        {"a short application identifier at the end reads nothing", Header() + frame + Bytes{0x21, 0xFF, 11, 'N', 'E'},
+         one},
         {"a table must be followed by a byte", Header(), "0"},
     };
     for (const Row& row : rows) EXPECT_EQ(Describe(row.file), row.expected) << row.rule;

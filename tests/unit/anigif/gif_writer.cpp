@@ -13,7 +13,9 @@ struct BitWriter {
     }
 };
 
-void PutWord(Bytes& out, int v) { out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
+void PutWord(Bytes& out, int v) {
+    out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+}
 
 int SizeField(std::size_t entries) {
     int field = 0;
@@ -73,7 +75,8 @@ Bytes WriteGif(const TestGif& gif) {
     Bytes out{'G', 'I', 'F', '8', '9', 'a'};
     PutWord(out, gif.width);
     PutWord(out, gif.height);
-    out.insert(out.end(), {static_cast<std::uint8_t>(gif.palette.empty() ? 0 : 0x80 | SizeField(gif.palette.size())), 0, 0});
+    out.insert(out.end(),
+               {static_cast<std::uint8_t>(gif.palette.empty() ? 0 : 0x80 | SizeField(gif.palette.size())), 0, 0});
     if (!gif.palette.empty()) PutTable(out, gif.palette);
     if (gif.loops >= 0) {
         out.insert(out.end(), {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1});

@@ -30,9 +30,9 @@ struct TestImage {
 };
 
 struct TestGif {
-    int width = 0, height = 0;          // logical screen
+    int width = 0, height = 0;           // logical screen
     std::vector<std::uint32_t> palette;  // global table; empty: none
-    int loops = -1;                     // NETSCAPE2.0 count; -1: no extension
+    int loops = -1;                      // NETSCAPE2.0 count; -1: no extension
     std::vector<TestImage> images;
 };
 
