@@ -43,18 +43,6 @@ TestImage Content(int kind, int width, int height, int colours, std::uint32_t se
     });
 }
 
-// Our frames equal giflib's, and giflib's equal the pixels written (which
-// also keeps the test's own encoder honest).
-void ExpectDecodesAsWritten(const Bytes& file, const std::vector<Bytes>& written, const std::string& label) {
-    Loaded loaded;
-    ASSERT_EQ(loaded.Load(file), static_cast<std::int32_t>(written.size())) << label;
-    const std::vector<Bytes> referee = Giflib(file);
-    ASSERT_EQ(referee.size(), written.size()) << label << ": giflib refused the file";
-    for (std::size_t k = 0; k < written.size(); ++k) {
-        EXPECT_EQ(loaded.Indices(static_cast<std::int32_t>(k + 1)), referee[k]) << label << " frame " << k + 1;
-        EXPECT_EQ(referee[k], written[k]) << label << " frame " << k + 1;
-    }
-}
 }  // namespace
 
 TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
@@ -77,7 +65,13 @@ TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
                 gif.images.back().lzw.minimumCodeSize = 6;
                 const std::string label = std::to_string(width) + "x" + std::to_string(height) + " code size " +
                                           std::to_string(codeSize) + " kind " + std::to_string(kind);
-                ExpectDecodesAsWritten(WriteGif(gif), {gif.images[0].pixels, gif.images[1].pixels}, label);
+                // Ours equal giflib's, and giflib's equal what was written
+                // (which keeps the test's own encoder honest too).
+                Loaded loaded;
+                ASSERT_EQ(loaded.Load(WriteGif(gif)), 2) << label;
+                const std::vector<Bytes> referee = Giflib(WriteGif(gif));
+                EXPECT_EQ((std::vector<Bytes>{loaded.Indices(1), loaded.Indices(2)}), referee) << label;
+                EXPECT_EQ(referee, (std::vector<Bytes>{gif.images[0].pixels, gif.images[1].pixels})) << label;
             }
 }
 

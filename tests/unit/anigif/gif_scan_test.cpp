@@ -110,16 +110,13 @@ TEST(ScanGif, FollowsEveryRule) {
 
 TEST(ScanGif, ColourTablesAreDibEntriesAndPositionsOneBased) {
     GifScan scan;
-    const Bytes file = Header() + Control(1, 0, 3) + Image(0, 0, 2, 2) + Image(0, 0, 2, 2, true) + kEnd;
-    ASSERT_EQ(ScanGif(file, scan), 2);
+    ASSERT_EQ(ScanGif(Header() + Control(1, 0, 3) + Image(0, 0, 2, 2) + Image(0, 0, 2, 2, true) + kEnd, scan), 2);
     ASSERT_EQ(scan.palettes.size(), 2u);
     EXPECT_EQ(scan.palettes[0][0], 0x010203u) << "red, green, blue with blue in the low byte";
     EXPECT_EQ(scan.palettes[0][3], 0x0A0B0Cu);
     EXPECT_EQ(scan.palettes[0][4], 0u) << "entries beyond the table stay 0";
     EXPECT_EQ(scan.palettes[1][1], 0x080808u);
-    EXPECT_EQ(scan.frames[0].stripX, 26) << "position of the control extension";
-    EXPECT_EQ(scan.spans[0].spanStart, 34);
-    EXPECT_EQ(scan.spans[0].spanLength, 14);
+    EXPECT_EQ(std::tuple(scan.frames[0].stripX, scan.spans[0].spanStart, scan.spans[0].spanLength), std::tuple(26, 34, 14));
     EXPECT_EQ(scan.frames[1].stripX, scan.spans[1].spanStart) << "no control extension: the descriptor";
 }
 

@@ -30,8 +30,7 @@ void PutTable(Bytes& out, const std::vector<std::uint32_t>& table) {
                                static_cast<std::uint8_t>(rgb)});
     }
 }
-}  // namespace
-
+// The LZW code bytes of pixels (not yet cut into sub-blocks).
 Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options) {
     const unsigned clear = 1u << options.minimumCodeSize;
     int width = options.minimumCodeSize + 1;
@@ -70,6 +69,7 @@ Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options) {
     out.Put(0, 7);  // flush
     return out.bytes;
 }
+}  // namespace
 
 Bytes WriteGif(const TestGif& gif) {
     Bytes out{'G', 'I', 'F', '8', '9', 'a'};

@@ -16,9 +16,6 @@ struct LzwOptions {
     std::vector<unsigned> extraCodes;     // these raw codes at the width reached
 };
 
-// The LZW code bytes of pixels (not yet cut into sub-blocks).
-Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options);
-
 struct TestImage {
     int left = 0, top = 0, width = 0, height = 0;
     Bytes pixels;                        // rows from the top
