@@ -18,19 +18,16 @@ Bytes Animation(std::vector<int> delays, int loops = -1) {
 
 // Frames without image data (every index 0): big pictures in small files.
 Bytes Blank(int frames, int width, int height) {
-    TestGif gif{width, height, TestPalette(2), -1, {}};
-    TestImage image;
-    image.width = width, image.height = height, image.lzw.encodePixels = 0;
-    gif.images.assign(static_cast<std::size_t>(frames), image);
-    return WriteGif(gif);
+    TestImage image{.width = width, .height = height, .lzw = {.encodePixels = 0}};
+    return WriteGif(
+        {width, height, TestPalette(2), -1, std::vector<TestImage>(static_cast<std::size_t>(frames), image)});
 }
 
+// Current frame after each tick, while a timer is pending.
 std::vector<std::int32_t> Ticks(Loaded& loaded, int n) {
     std::vector<std::int32_t> frames;
-    for (int i = 0; i < n && loaded.host.pending; ++i) {
-        loaded.player.OnTimer();
-        frames.push_back(loaded.player.CurrentFrame());
-    }
+    for (int i = 0; i < n && loaded.host.pending; ++i)
+        loaded.player.OnTimer(), frames.push_back(loaded.player.CurrentFrame());
     return frames;
 }
 }  // namespace
@@ -88,16 +85,12 @@ TEST(AniGifPlayer, ActionsAndTheDeferredDecode) {
               std::tuple(3, 2, false));
     paused.player.ApplyAction(3);
     EXPECT_EQ(paused.Indices(2), (Bytes{1, 2, 3, 4}));
-}
 
-TEST(AniGifPlayer, WithoutATimerEveryFrameIsDecodedAtOnce) {
-    Loaded loaded;
-    loaded.host.timersWork = false;  // no parent window yet
-    ASSERT_EQ(loaded.Load(Animation({5, 5}), 1), 2);
-    EXPECT_EQ(std::pair(loaded.player.BuiltFrameCount(), loaded.player.PlayState()), std::pair(2, 0));
-    loaded.host.timersWork = true;
-    loaded.player.SetPlayTimer(kGifTimerPlay);  // the control is shown
-    EXPECT_EQ(loaded.player.PlayState(), kGifPlaying);
+    // Without a timer (no parent window yet) every frame is decoded at once.
+    Loaded early;
+    early.host.timersWork = false;
+    ASSERT_EQ(early.Load(gif, 1), 3);
+    EXPECT_EQ(std::pair(early.player.BuiltFrameCount(), early.player.PlayState()), std::pair(3, 0));
 }
 
 TEST(AniGifPlayer, SingleFrameNeverPlaysAndDesignModeBuildsFrameOneOnly) {

@@ -60,8 +60,9 @@ TEST(GifComposition, FollowsThePlayerRules) {
               (Strings{"aaaa|aaaa|aaaa", "aaaa|abba|abba", "aaac|abba|abba", "aaaa|aaaa|aaaa", "canvas"}));
     // Disposal 2 restores to transparent: the background shows, not black and
     // not the file's background colour.
-    EXPECT_EQ(Pictures(4, 2, {Frame(0, 0, 4, 2, "00000000", 1), Frame(0, 0, 2, 2, "1771", 2, 7), Frame(2, 0, 1, 1, "2")}),
-              (Strings{"aaaa|aaaa", "baaa|abaa", "..ca|..aa", "aaaa|aaaa", "mask"}));
+    EXPECT_EQ(
+        Pictures(4, 2, {Frame(0, 0, 4, 2, "00000000", 1), Frame(0, 0, 2, 2, "1771", 2, 7), Frame(2, 0, 1, 1, "2")}),
+        (Strings{"aaaa|aaaa", "baaa|abaa", "..ca|..aa", "aaaa|aaaa", "mask"}));
     // Disposal 3 restores what was there, transparency included; frame 1's
     // transparent pixels show the background.
     EXPECT_EQ(Pictures(3, 2, {Frame(0, 0, 3, 2, "070000", 1, 7), Frame(0, 0, 2, 1, "11", 3), Frame(2, 1, 1, 1, "2")}),

@@ -23,11 +23,11 @@ std::vector<Bytes> Giflib(const Bytes& file) {
     int error = 0;
     GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
     std::vector<Bytes> frames;
-    if (gif && DGifSlurp(gif) == GIF_OK)
-        for (int i = 0; i < gif->ImageCount; ++i) {
-            const SavedImage& image = gif->SavedImages[i];
-            frames.emplace_back(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
-        }
+    const bool slurped = gif && DGifSlurp(gif) == GIF_OK;
+    for (int i = 0; slurped && i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        frames.emplace_back(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+    }
     if (gif) DGifCloseFile(gif, &error);
     return frames;
 }

@@ -9,6 +9,7 @@
 #include "gif_writer.h"
 
 namespace {
+Bytes Of(std::initializer_list<int> values) { return Bytes(values.begin(), values.end()); }
 Bytes operator+(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -16,35 +17,16 @@ Bytes operator+(Bytes a, const Bytes& b) {
 
 // Signature, a 200 x 100 screen and a 4-entry global table (or none).
 Bytes Header(const char* signature = "GIF89a", bool globalTable = true) {
-    Bytes out(signature, signature + std::strlen(signature));
-    out = out + Bytes{200, 0, 100, 0, static_cast<std::uint8_t>(globalTable ? 0x81 : 0), 0, 0};
-    if (globalTable) out = out + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    return out;
+    return Bytes(signature, signature + std::strlen(signature)) + Of({200, 0, 100, 0, globalTable ? 0x81 : 0, 0, 0}) +
+           (globalTable ? Of({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}) : Bytes{});
 }
 // A small image: descriptor, a 2-entry local table if asked, one data byte.
 Bytes Image(int left, int top, int width, int height, bool localTable = false) {
-    Bytes out{0x2C, static_cast<std::uint8_t>(left),
-              0,    static_cast<std::uint8_t>(top),
-              0,    static_cast<std::uint8_t>(width),
-              0,    static_cast<std::uint8_t>(height),
-              0,    static_cast<std::uint8_t>(localTable ? 0x80 : 0)};
-    if (localTable) out = out + Bytes{9, 9, 9, 8, 8, 8};
-    return out + Bytes{2, 1, 0x44, 0};
+    return Of({0x2C, left, 0, top, 0, width, 0, height, 0, localTable ? 0x80 : 0}) +
+           (localTable ? Of({9, 9, 9, 8, 8, 8}) : Bytes{}) + Of({2, 1, 0x44, 0});
 }
-Bytes Control(int packed, int delay, int index = 0) {
-    return {0x21,
-            0xF9,
-            4,
-            static_cast<std::uint8_t>(packed),
-            static_cast<std::uint8_t>(delay),
-            0,
-            static_cast<std::uint8_t>(index),
-            0};
-}
-Bytes Loop(const char* id, Bytes subBlocks) {
-    Bytes out{0x21, 0xFF, 11};
-    return out + Bytes(id, id + 11) + subBlocks;
-}
+Bytes Control(int packed, int delay, int index = 0) { return Of({0x21, 0xF9, 4, packed, delay, 0, index, 0}); }
+Bytes Loop(const char* id, Bytes subBlocks) { return Of({0x21, 0xFF, 11}) + Bytes(id, id + 11) + subBlocks; }
 const Bytes kEnd{0x3B};
 
 std::string Describe(const Bytes& file) {
@@ -116,7 +98,8 @@ TEST(ScanGif, ColourTablesAreDibEntriesAndPositionsOneBased) {
     EXPECT_EQ(scan.palettes[0][3], 0x0A0B0Cu);
     EXPECT_EQ(scan.palettes[0][4], 0u) << "entries beyond the table stay 0";
     EXPECT_EQ(scan.palettes[1][1], 0x080808u);
-    EXPECT_EQ(std::tuple(scan.frames[0].stripX, scan.spans[0].spanStart, scan.spans[0].spanLength), std::tuple(26, 34, 14));
+    EXPECT_EQ(std::tuple(scan.frames[0].stripX, scan.spans[0].spanStart, scan.spans[0].spanLength),
+              std::tuple(26, 34, 14));
     EXPECT_EQ(scan.frames[1].stripX, scan.spans[1].spanStart) << "no control extension: the descriptor";
 }
 
