@@ -85,7 +85,7 @@ void Run(const std::uint8_t* data, std::size_t size, bool userMode) {
     CheckFrames(player);
     PaintAll(player, screen);
     std::int32_t width = 37, height = 23;
-    player.SetStretch(2);
+    player.SetStretch(static_cast<std::int32_t>(size % 5));
     player.ComputeScale(width, height);
     player.PaintCurrentFrame(Touch);
 }
