@@ -7,7 +7,7 @@ packages=(
   # native build, unit tests, sanitizers, fuzzing
   cmake ninja-build g++ clang libclang-rt-14-dev llvm-14 googletest libgtest-dev
   mesa-common-dev libglu1-mesa-dev python3
-  # giflib judges the GIF export in the unit tests and the benchmark (never shipped)
+  # giflib: referee of the GIF decoder and export in the unit tests and benchmarks (never shipped)
   libgif-dev
   # Windows cross builds: 64-bit for Wine, 32-bit to ship
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686

@@ -31,9 +31,9 @@ std::int32_t AniGifPlayer::LoadGif() {
 
         // First pass: canvas, strip, frame 1.
         const bool frameOneOnly = !userMode_;
-        composer_.Setup(ChooseGifComposeMode(animation_.frames, animation_.actualWidth, animation_.actualHeight,
-                                             frameOneOnly),
-                        animation_);
+        composer_.Setup(
+            ChooseGifComposeMode(animation_.frames, animation_.actualWidth, animation_.actualHeight, frameOneOnly),
+            animation_);
         CreateGifStrip(animation_, frameOneOnly);
         builder_.Prepare(gif_, animation_.frames, spans_, 0, frameOneOnly ? 0 : animation_.frames.size() - 1);
     } catch (const std::bad_alloc&) {
@@ -189,7 +189,8 @@ void AniGifPlayer::OnFrameTimer() {
 }
 
 unsigned AniGifPlayer::FrameDelay() const {
-    const std::int32_t delay = std::max(animation_.frames[static_cast<std::size_t>(current_ - 1)].delayMs, minFrameDelay_);
+    const std::int32_t delay =
+        std::max(animation_.frames[static_cast<std::size_t>(current_ - 1)].delayMs, minFrameDelay_);
     return delay > 0 ? static_cast<unsigned>(delay) : 0u;
 }
 
@@ -231,8 +232,7 @@ bool AniGifPlayer::PaintCurrentFrame(const GifPaintSink& sink) {
 
 void AniGifPlayer::ComputeScale(std::int32_t& width, std::int32_t& height) {
     if (current_ == 0) return;
-    const GifScale scale =
-        ComputeGifScale(stretch_, width, height, animation_.actualWidth, animation_.actualHeight);
+    const GifScale scale = ComputeGifScale(stretch_, width, height, animation_.actualWidth, animation_.actualHeight);
     sx_ = scale.sx;
     sy_ = scale.sy;
     width = scale.width;

@@ -118,7 +118,8 @@ void MirrorGifFrame(GifAnimation& animation, std::size_t index, bool horizontal,
     GifStrip& strip = animation.strip;
     if (frame.frameWidth > 0 && frame.frameHeight > 0) {
         if (horizontal)
-            for (std::int32_t y = 0; y < frame.frameHeight; ++y) ReversePixels(strip.Row(y) + frame.stripX, frame.frameWidth, 1);
+            for (std::int32_t y = 0; y < frame.frameHeight; ++y)
+                ReversePixels(strip.Row(y) + frame.stripX, frame.frameWidth, 1);
         if (vertical)
             for (std::int32_t a = 0, b = frame.frameHeight - 1; a < b; ++a, --b)
                 std::swap_ranges(strip.Row(a) + frame.stripX, strip.Row(a) + frame.stripX + frame.frameWidth,
@@ -169,7 +170,8 @@ void GifComposer::Release() {
 // transparent entry turns black so that SRCPAINT leaves the destination.
 // Reloaded only when the frame needs another table than the one loaded.
 const std::uint32_t* GifComposer::ColourTable(const GifAnimation& animation, const GifFrame& frame) {
-    const bool known = frame.paletteIndex >= 0 && static_cast<std::size_t>(frame.paletteIndex) < animation.palettes.size();
+    const bool known =
+        frame.paletteIndex >= 0 && static_cast<std::size_t>(frame.paletteIndex) < animation.palettes.size();
     if (frame.hasTransparency || !known) {
         if (known)
             colours_ = animation.palettes[static_cast<std::size_t>(frame.paletteIndex)];

@@ -25,8 +25,8 @@
 // spare. The memory a load takes is about the strip plus 8 bytes per pixel of
 // the logical picture (canvas, mask, one frame's scratch and paint images),
 // plus 1 KiB per colour table (at most kGifMaxFrameCount + 1 of them).
-constexpr std::size_t kGifMaxFileBytes = std::size_t{1} << 30;       // the GIF file itself
-constexpr std::int64_t kGifMaxStripBytes = std::int64_t{128} << 20;  // the frame strip
+constexpr std::size_t kGifMaxFileBytes = std::size_t{1} << 30;         // the GIF file itself
+constexpr std::int64_t kGifMaxStripBytes = std::int64_t{128} << 20;    // the frame strip
 constexpr std::int64_t kGifMaxPicturePixels = std::int64_t{16} << 20;  // ActualWidth x ActualHeight
 
 struct GifLimits {

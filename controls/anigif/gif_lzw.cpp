@@ -34,8 +34,8 @@ inline void CopyString(std::uint8_t* d, const std::uint8_t* s, unsigned n) {
 }
 }  // namespace
 
-std::size_t GifLzwDecoder::Decode(int minimumCodeSize, const std::uint8_t* data, std::size_t size,
-                                  std::uint8_t* out, std::size_t pixelCount) {
+std::size_t GifLzwDecoder::Decode(int minimumCodeSize, const std::uint8_t* data, std::size_t size, std::uint8_t* out,
+                                  std::size_t pixelCount) {
     if (minimumCodeSize < 1 || minimumCodeSize > 8 || pixelCount == 0) return 0;
     const unsigned clearCode = 1u << minimumCodeSize;
     const unsigned endCode = clearCode + 1;

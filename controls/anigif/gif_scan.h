@@ -49,8 +49,8 @@ struct GifSpan {
 using GifPalette = std::array<std::uint32_t, 256>;
 
 struct GifScan {
-    std::vector<GifFrame> frames;  // frame k (1-based) is frames[k - 1]
-    std::vector<GifSpan> spans;    // one per frame
+    std::vector<GifFrame> frames;      // frame k (1-based) is frames[k - 1]
+    std::vector<GifSpan> spans;        // one per frame
     std::vector<GifPalette> palettes;  // palette p is palettes[p]; palette 0 is all 0 without a global table
     bool hasGlobalTable = false;
     std::int32_t actualWidth = 0;   // largest frameLeft + frameWidth

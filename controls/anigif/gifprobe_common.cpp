@@ -67,7 +67,6 @@ bool WritePpm(const std::string& path, const GifScreen& screen, std::string& err
         rgb[i + 1] = screen.pixels[i + 1];
         rgb[i + 2] = screen.pixels[i];
     }
-    const std::string header =
-        "P6\n" + std::to_string(screen.width) + " " + std::to_string(screen.height) + "\n255\n";
+    const std::string header = "P6\n" + std::to_string(screen.width) + " " + std::to_string(screen.height) + "\n255\n";
     return WriteFile(path, header, rgb.data(), rgb.size(), error);
 }

@@ -1,6 +1,5 @@
 // A fake host for the player, and helpers that read what a load built.
 #pragma once
-#include <string>
 #include <vector>
 
 #include "anigif_player.h"
@@ -41,25 +40,6 @@ struct Loaded {
         Bytes out;
         for (std::int32_t y = 0; y < f.frameHeight; ++y)
             out.insert(out.end(), player.Strip().Row(y) + f.stripX, player.Strip().Row(y) + f.stripX + f.frameWidth);
-        return out;
-    }
-    // The control after painting the current frame on a freshly erased
-    // background, one letter per pixel: '.' for the background colour,
-    // letters[i] for palette entry i of `palette`, '?' for anything else.
-    std::string Picture(const std::vector<std::uint32_t>& palette, const std::string& letters) {
-        constexpr std::uint32_t kBackground = 0x123456;
-        GifScreen screen;
-        screen.Fill(player.ActualWidth(), player.ActualHeight(), 0x12, 0x34, 0x56);
-        player.PaintCurrentFrame([&](const GifPaint& paint) { BlitGifPaint(paint, screen); });
-        std::string out;
-        for (std::size_t i = 0; i < screen.pixels.size(); i += 3) {
-            if (i && i / 3 % static_cast<std::size_t>(screen.width) == 0) out += '|';
-            const std::uint32_t rgb = screen.pixels[i + 2] << 16 | screen.pixels[i + 1] << 8 | screen.pixels[i];
-            char c = rgb == kBackground ? '.' : '?';
-            for (std::size_t e = 0; e < letters.size() && c == '?'; ++e)
-                if (palette[e] == rgb) c = letters[e];
-            out += c;
-        }
         return out;
     }
 };

@@ -23,38 +23,13 @@ std::vector<Bytes> Giflib(const Bytes& file) {
     int error = 0;
     GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
     std::vector<Bytes> frames;
-    if (gif && DGifSlurp(gif) == GIF_OK)
-        for (int i = 0; i < gif->ImageCount; ++i) {
-            const SavedImage& image = gif->SavedImages[i];
-            frames.emplace_back(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
-        }
+    const bool slurped = gif && DGifSlurp(gif) == GIF_OK;
+    for (int i = 0; slurped && i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        frames.emplace_back(image.RasterBits, image.RasterBits + image.ImageDesc.Width * image.ImageDesc.Height);
+    }
     if (gif) DGifCloseFile(gif, &error);
     return frames;
-}
-
-int WriteMemory(GifFileType* gif, const GifByteType* data, int n) {
-    static_cast<Bytes*>(gif->UserData)->insert(static_cast<Bytes*>(gif->UserData)->end(), data, data + n);
-    return n;
-}
-
-// The same image as giflib's encoder writes it: a second, independent
-// source of well-formed streams.
-Bytes GiflibWrite(const TestImage& image, int colours) {
-    Bytes out;
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, WriteMemory, &error);
-    ColorMapObject* map = GifMakeMapObject(colours, nullptr);
-    for (int i = 0; i < colours; ++i) map->Colors[i] = {static_cast<GifByteType>(i), 0, static_cast<GifByteType>(255 - i)};
-    EGifPutScreenDesc(gif, image.width, image.height, 8, 0, map);
-    EGifPutImageDesc(gif, 0, 0, image.width, image.height, image.interlaced, nullptr);
-    std::vector<int> rows;
-    for (auto [start, step] : image.interlaced ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
-                                               : std::vector<std::pair<int, int>>{{0, 1}})
-        for (int y = start; y < image.height; y += step) rows.push_back(y);
-    for (int y : rows) EGifPutLine(gif, const_cast<GifPixelType*>(image.pixels.data()) + y * image.width, image.width);
-    EGifCloseFile(gif, &error);
-    GifFreeMapObject(map);
-    return out;
 }
 
 // Photo-like (smooth with noise), noise, or flat content below `colours`.
@@ -68,17 +43,6 @@ TestImage Content(int kind, int width, int height, int colours, std::uint32_t se
     });
 }
 
-// Our frames equal the pixels written and, when giflib reads the file, its frames.
-void ExpectDecodesAsWritten(const Bytes& file, const std::vector<Bytes>& written, const std::string& label) {
-    Loaded loaded;
-    ASSERT_EQ(loaded.Load(file), static_cast<std::int32_t>(written.size())) << label;
-    const std::vector<Bytes> referee = Giflib(file);
-    ASSERT_EQ(referee.size(), written.size()) << label << ": giflib refused the file";
-    for (std::size_t k = 0; k < written.size(); ++k) {
-        EXPECT_EQ(loaded.Indices(static_cast<std::int32_t>(k + 1)), referee[k]) << label << " frame " << k + 1;
-        EXPECT_EQ(referee[k], written[k]) << label << " frame " << k + 1;
-    }
-}
 }  // namespace
 
 TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
@@ -94,17 +58,20 @@ TEST(GifFrameBuilding, CorpusDecodesLikeGiflib) {
                 gif.images.push_back(Content(kind, width, height, colours, static_cast<std::uint32_t>(n)));
                 gif.images.back().interlaced = n % 2 == 0;
                 gif.images.back().lzw.minimumCodeSize = codeSize;
-                gif.images.push_back(Content((kind + 1) % 3, width / 2 + 1, height, 64, static_cast<std::uint32_t>(~n)));
+                gif.images.push_back(
+                    Content((kind + 1) % 3, width / 2 + 1, height, 64, static_cast<std::uint32_t>(~n)));
                 gif.images.back().palette = TestPalette(64, 7);
                 gif.images.back().interlaced = n % 2 == 1;
                 gif.images.back().lzw.minimumCodeSize = 6;
                 const std::string label = std::to_string(width) + "x" + std::to_string(height) + " code size " +
                                           std::to_string(codeSize) + " kind " + std::to_string(kind);
-                ExpectDecodesAsWritten(WriteGif(gif), {gif.images[0].pixels, gif.images[1].pixels}, label);
-
-                TestImage image = Content(kind, width, height, colours, static_cast<std::uint32_t>(n));
-                image.interlaced = n % 3 == 0;
-                ExpectDecodesAsWritten(GiflibWrite(image, colours), {image.pixels}, "giflib-written " + label);
+                // Ours equal giflib's, and giflib's equal what was written
+                // (which keeps the test's own encoder honest too).
+                Loaded loaded;
+                ASSERT_EQ(loaded.Load(WriteGif(gif)), 2) << label;
+                const std::vector<Bytes> referee = Giflib(WriteGif(gif));
+                EXPECT_EQ((std::vector<Bytes>{loaded.Indices(1), loaded.Indices(2)}), referee) << label;
+                EXPECT_EQ(referee, (std::vector<Bytes>{gif.images[0].pixels, gif.images[1].pixels})) << label;
             }
 }
 
@@ -124,15 +91,27 @@ TEST(GifFrameBuilding, StreamsThatBreakTheRulesGiveADefinedResult) {
         {"deferred clear: full table, no clear", {.clearWhenFull = false}, all, all, true},
         {"no end code", {.endCode = false}, all, all, true},
         {"minimum code size 1", {.minimumCodeSize = 1}, two, two, false},
-        {"code beyond the table ends the image", {.encodePixels = 3000, .extraCodes = {4095, 65, 66}}, all, half, false},
-        {"the next code right after a clear ends the image", {.encodePixels = 3000, .extraCodes = {256, 258, 65}}, all,
-         half, false},
+        {"code beyond the table ends the image",
+         {.encodePixels = 3000, .extraCodes = {4095, 65, 66}},
+         all,
+         half,
+         false},
+        {"the next code right after a clear ends the image",
+         {.encodePixels = 3000, .extraCodes = {256, 258, 65}},
+         all,
+         half,
+         false},
         {"end code mid-image", {.encodePixels = 3000, .extraCodes = {257, 65, 66}}, all, half, false},
-        {"minimum code size 9 gives a blank frame", {.minimumCodeSize = 9}, Bytes(all.size(), 0),
-         Bytes(all.size(), 0), false},
+        {"minimum code size 9 gives a blank frame",
+         {.minimumCodeSize = 9},
+         Bytes(all.size(), 0),
+         Bytes(all.size(), 0),
+         false},
     };
     for (const Case& c : cases) {
-        TestGif gif{100, 100, TestPalette(256), -1, {MakeImage(0, 0, 100, 100, [&](int x, int y) { return c.pixels[y * 100 + x]; })}};
+        TestGif gif{100, 100, TestPalette(256), -1, {MakeImage(0, 0, 100, 100, [&](int x, int y) {
+                        return c.pixels[y * 100 + x];
+                    })}};
         gif.images[0].lzw = c.lzw;
         Loaded loaded;
         ASSERT_EQ(loaded.Load(WriteGif(gif)), 1) << c.name;

@@ -3,28 +3,18 @@
 #include <map>
 
 namespace {
-class BitWriter {
-public:
-    void Put(unsigned code, int width) {
-        buffer_ |= static_cast<std::uint64_t>(code) << held_;
-        held_ += width;
-        for (; held_ >= 8; held_ -= 8, buffer_ >>= 8) bytes.push_back(static_cast<std::uint8_t>(buffer_));
-    }
-    void Flush() {
-        if (held_ > 0) bytes.push_back(static_cast<std::uint8_t>(buffer_));
-        held_ = 0;
-        buffer_ = 0;
-    }
+struct BitWriter {
     Bytes bytes;
-
-private:
-    std::uint64_t buffer_ = 0;
-    int held_ = 0;
+    std::uint64_t buffer = 0;
+    int held = 0;
+    void Put(unsigned code, int width) {
+        buffer |= static_cast<std::uint64_t>(code) << held;
+        for (held += width; held >= 8; held -= 8, buffer >>= 8) bytes.push_back(static_cast<std::uint8_t>(buffer));
+    }
 };
 
 void PutWord(Bytes& out, int v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
 }
 
 int SizeField(std::size_t entries) {
@@ -34,42 +24,25 @@ int SizeField(std::size_t entries) {
 }
 
 void PutTable(Bytes& out, const std::vector<std::uint32_t>& table) {
-    const std::size_t entries = std::size_t{2} << SizeField(table.size());
-    for (std::size_t i = 0; i < entries; ++i) {
+    for (std::size_t i = 0; i < std::size_t{2} << SizeField(table.size()); ++i) {
         const std::uint32_t rgb = i < table.size() ? table[i] : 0;
         out.insert(out.end(), {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
                                static_cast<std::uint8_t>(rgb)});
     }
 }
-
-void PutSubBlocks(Bytes& out, const Bytes& data) {
-    for (std::size_t at = 0; at < data.size(); at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, data.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), data.begin() + static_cast<long>(at), data.begin() + static_cast<long>(at + n));
-    }
-    out.push_back(0);
-}
-}  // namespace
-
+// The LZW code bytes of pixels (not yet cut into sub-blocks).
 Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options) {
     const unsigned clear = 1u << options.minimumCodeSize;
     int width = options.minimumCodeSize + 1;
     unsigned next = clear + 2;
     std::map<std::pair<unsigned, std::uint8_t>, unsigned> table;
     BitWriter out;
-    const auto reset = [&] {
-        table.clear();
-        width = options.minimumCodeSize + 1;
-        next = clear + 2;
-    };
     if (options.startWithClear) out.Put(clear, width);
     const std::size_t count = std::min(options.encodePixels, pixels.size());
     if (count > 0) {
         unsigned prefix = pixels[0];
         for (std::size_t i = 1; i < count; ++i) {
-            const auto found = table.find({prefix, pixels[i]});
-            if (found != table.end()) {
+            if (const auto found = table.find({prefix, pixels[i]}); found != table.end()) {
                 prefix = found->second;
                 continue;
             }
@@ -81,26 +54,29 @@ Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options) {
             }
             if (next == 4096 && options.clearWhenFull) {
                 out.Put(clear, width);
-                reset();
+                table.clear();
+                width = options.minimumCodeSize + 1;
+                next = clear + 2;
             }
             prefix = pixels[i];
         }
         out.Put(prefix, width);
         // The decoder learns the last entry only now; keep its width in step.
-        if (next < 4096 && next == (1u << width) && width < 12) ++width;
+        if (next == (1u << width) && width < 12) ++width;
     }
     for (unsigned code : options.extraCodes) out.Put(code, width);
     if (options.endCode) out.Put(clear + 1, width);
-    out.Flush();
+    out.Put(0, 7);  // flush
     return out.bytes;
 }
+}  // namespace
 
 Bytes WriteGif(const TestGif& gif) {
     Bytes out{'G', 'I', 'F', '8', '9', 'a'};
     PutWord(out, gif.width);
     PutWord(out, gif.height);
-    out.push_back(static_cast<std::uint8_t>(gif.palette.empty() ? 0 : 0x80 | SizeField(gif.palette.size())));
-    out.insert(out.end(), {0, 0});
+    out.insert(out.end(),
+               {static_cast<std::uint8_t>(gif.palette.empty() ? 0 : 0x80 | SizeField(gif.palette.size())), 0, 0});
     if (!gif.palette.empty()) PutTable(out, gif.palette);
     if (gif.loops >= 0) {
         out.insert(out.end(), {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1});
@@ -112,24 +88,29 @@ Bytes WriteGif(const TestGif& gif) {
             out.insert(out.end(), {0x21, 0xF9, 4,
                                    static_cast<std::uint8_t>(image.disposal << 2 | (image.transparent >= 0 ? 1 : 0))});
             PutWord(out, image.delay);
-            out.insert(out.end(), {static_cast<std::uint8_t>(image.transparent >= 0 ? image.transparent : 0), 0});
+            out.insert(out.end(), {static_cast<std::uint8_t>(std::max(image.transparent, 0)), 0});
         }
         out.push_back(0x2C);
         for (int v : {image.left, image.top, image.width, image.height}) PutWord(out, v);
         out.push_back(static_cast<std::uint8_t>((image.palette.empty() ? 0 : 0x80 | SizeField(image.palette.size())) |
                                                 (image.interlaced ? 0x40 : 0)));
         if (!image.palette.empty()) PutTable(out, image.palette);
-        Bytes stored;
-        if (!image.interlaced) {
-            stored = image.pixels;
-        } else {
+        Bytes stored = image.pixels;
+        if (image.interlaced) {
+            stored.clear();
             for (auto [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
                 for (int y = start; y < image.height; y += step)
                     stored.insert(stored.end(), image.pixels.begin() + y * image.width,
                                   image.pixels.begin() + (y + 1) * image.width);
         }
         out.push_back(static_cast<std::uint8_t>(image.lzw.minimumCodeSize));
-        PutSubBlocks(out, LzwEncode(stored, image.lzw));
+        const Bytes data = LzwEncode(stored, image.lzw);
+        for (std::size_t at = 0; at < data.size(); at += 255) {  // sub-blocks
+            const std::size_t n = std::min<std::size_t>(255, data.size() - at);
+            out.push_back(static_cast<std::uint8_t>(n));
+            out.insert(out.end(), data.begin() + static_cast<long>(at), data.begin() + static_cast<long>(at + n));
+        }
+        out.push_back(0);
     }
     out.push_back(0x3B);
     return out;

@@ -16,9 +16,6 @@ struct LzwOptions {
     std::vector<unsigned> extraCodes;     // these raw codes at the width reached
 };
 
-// The LZW code bytes of pixels (not yet cut into sub-blocks).
-Bytes LzwEncode(const Bytes& pixels, const LzwOptions& options);
-
 struct TestImage {
     int left = 0, top = 0, width = 0, height = 0;
     Bytes pixels;                        // rows from the top
@@ -30,9 +27,9 @@ struct TestImage {
 };
 
 struct TestGif {
-    int width = 0, height = 0;          // logical screen
+    int width = 0, height = 0;           // logical screen
     std::vector<std::uint32_t> palette;  // global table; empty: none
-    int loops = -1;                     // NETSCAPE2.0 count; -1: no extension
+    int loops = -1;                      // NETSCAPE2.0 count; -1: no extension
     std::vector<TestImage> images;
 };
 
