@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "app_win32.h"
-#include "gif_export.h"
+#include "current_frame_export.h"
 
 namespace {
 // BITMAPINFO with room for a two-entry colour table.
@@ -141,22 +141,9 @@ bool ucAniGIF::LoadArray(const void* data, std::size_t elementSize, std::span<co
 }
 
 OlePicture ucAniGIF::AnimatedGIF() const {
-    const AniGifPlayer& player = surface_.Player();
-    const std::int32_t current = player.CurrentFrame();
-    if (current == 0 || current > player.BuiltFrameCount()) return {};
-    const GifFrame& frame = player.Frames()[static_cast<std::size_t>(current - 1)];
-    if (frame.paletteIndex < 0 || static_cast<std::size_t>(frame.paletteIndex) >= player.Palettes().size()) return {};
-    ExportSource source;
-    source.stripBits = player.Strip().bits.data();
-    source.stripWidth = player.Strip().width;
-    source.stripRows = player.Strip().height;
-    source.stripX = frame.stripX;
-    source.frameWidth = frame.frameWidth;
-    source.frameHeight = frame.frameHeight;
-    source.palette = player.Palettes()[static_cast<std::size_t>(frame.paletteIndex)].data();
-    source.hasTransparency = frame.hasTransparency != 0;
-    source.transparentIndex = frame.transparentIndex;
-    const std::vector<std::uint8_t> gif = BuildFrameGif(source);
+    const std::optional<ExportSource> source = CurrentFrameSource(surface_.Player());
+    if (!source) return {};
+    const std::vector<std::uint8_t> gif = BuildFrameGif(*source);
     if (gif.empty()) return {};
     return LoadPictureFromBytes(gif.data(), gif.size());
 }

@@ -2,14 +2,41 @@
 //   gifprobe FILE                                        the scan
 //   gifprobe --indices DIR FILE                          every frame's colour indices
 //   gifprobe --frames DIR FILE [--background RRGGBB]     frames as the control shows them
+//   gifprobe --export K OUT FILE                         the GIF the export builds of frame K
 // Exit codes: 0 done, 1 refused (reason on stderr), 2 wrong arguments.
 #include <iostream>
 #include <span>
 #include <string_view>
 
+#include "current_frame_export.h"
 #include "gifprobe_common.h"
+#include "gifprobe_export.h"
 
 namespace {
+int RunExport(std::span<const char* const> args, std::ostream& out, std::ostream& err) {
+    // The player stays alive while the export reads its strip and palette.
+    ProbePlayer probe;
+    const ExportFrameLoader loadFrame = [&probe](std::span<const std::uint8_t> gif, std::int32_t frame,
+                                                 ExportSource& source, std::string& error) {
+        if (!probe.Load(std::vector<std::uint8_t>(gif.begin(), gif.end()), error)) return false;
+        AniGifPlayer& player = probe.player();
+        if (frame < 1 || frame > player.FrameCount()) {
+            error = "no frame " + std::to_string(frame);
+            return false;
+        }
+        // Stepping from frame 1 to frame K, as Action 3 does.
+        for (std::int32_t k = 1; k < frame; ++k) player.ApplyAction(3);
+        const std::optional<ExportSource> current = CurrentFrameSource(player);
+        if (!current) {
+            error = "frame " + std::to_string(frame) + " is not built";
+            return false;
+        }
+        source = *current;
+        return true;
+    };
+    return RunExportCommand(args, loadFrame, out, err);
+}
+
 struct ProbeCommand {
     std::string_view name;
     int (*run)(std::span<const char* const> args, std::ostream& out, std::ostream& err);
@@ -20,12 +47,14 @@ struct ProbeCommand {
 constexpr ProbeCommand kCommands[] = {
     {"--indices", RunIndicesCommand},
     {"--frames", RunFramesCommand},
+    {"--export", RunExport},
 };
 
 constexpr char kUsage[] =
     "usage: gifprobe FILE\n"
     "       gifprobe --indices DIR FILE\n"
-    "       gifprobe --frames DIR FILE [--background RRGGBB]\n";
+    "       gifprobe --frames DIR FILE [--background RRGGBB]\n"
+    "       gifprobe --export K OUT FILE\n";
 
 int PrintScan(const char* path, std::ostream& out, std::ostream& err) {
     std::vector<std::uint8_t> bytes;
