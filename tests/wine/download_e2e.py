@@ -52,21 +52,6 @@ def check_intact(log, data, what):
     check(log.progress()[0][2] == len(data), f"{what}: announced {log.progress()[0][2]}")
 
 
-def bytes_arrive_intact():
-    with harness.WineSession("download-intact") as s, http_fixture.HttpFixture() as http:
-        routes = http_fixture.standard_routes(http)
-        for name in ("good", "fourteen"):
-            path, data = routes[name]
-            check_intact(probe(s, http.url(path)), data, name)
-        served = http.served(routes["good"][0])[0]
-        print("request headers:", served.headers)
-        check(not served.aborted and served.sent == len(routes["good"][1]), "the server did not send it all")
-        # A file: URL names a file on C:, with escapes decoded.
-        local = os.urandom(50000)
-        s.write_c("C:\\data\\local copy.bin", local)
-        check_intact(probe(s, "file:///C:/data/local%20copy.bin"), local, "file")
-
-
 def failures_give_status_zero():
     with harness.WineSession("download-failures") as s, http_fixture.HttpFixture() as http:
         routes = http_fixture.standard_routes(http)
@@ -156,7 +141,7 @@ def cache_copy_when_the_network_fails():
             check(progress[-1][:2] == (FAILED, 0) and progress[-1][3] == OPEN, f"{url} {options}: {progress}")
 
 
-CASES = {f.__name__: f for f in (bytes_arrive_intact, failures_give_status_zero, timer_ticks_during_slow_download,
+CASES = {f.__name__: f for f in (failures_give_status_zero, timer_ticks_during_slow_download,
                                  cancel_stops_delivery, quit_during_download,
                                  cache_copy_when_the_network_fails)}
 
