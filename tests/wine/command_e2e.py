@@ -14,6 +14,7 @@ ASSETS = os.path.join(harness.REPO, "assets")
 SET = (20, 20, 81, 25)
 FILE = (120, 22, 25, 21)
 OFF = (170, 20, 81, 25)
+TINY = (270, 20, 7, 7)
 OUTLINE = (0x00, 0x3C, 0x74)
 WHITE, LIGHT = (255, 255, 255), (198, 197, 215)
 
@@ -70,6 +71,12 @@ def looks():
                 for dy in range(4):
                     check(normal(x + cx + dx, y + cy + dy) == ref(sx + dx, sy + dy),
                           f"corner pixel ({cx + dx},{cy + dy}) differs from the skin")
+        # A button smaller than its two border bands gets no edges at all,
+        # never mirrored ones: only the corners, overlapping.
+        tx, ty = TINY[:2]
+        check(all(normal(tx + i, ty + j) == ref(i, j) for i in range(3) for j in range(3)), "tiny: top-left corner")
+        check(all(normal(tx + 3 + i, ty + j) == ref(60 + i, j) for i in range(4) for j in range(3)),
+              "tiny: top-right corner mirrored or missing")
         # The stretched top edge is the skin's edge column, all along.
         check(all(normal(x + i, y + 1) == ref(30, 1) for i in range(4, w - 4)), "seam in the top edge")
         # Caption: black text, centred horizontally.
@@ -171,9 +178,10 @@ def clicks():
         harness.wait_until(lambda: len(probe.clicks()) >= 3, 5)
         time.sleep(0.8)
         check(probe.clicks() == ["click set", "click set", "click file"], f"clicks {probe.clicks()}")
-        # Tab goes by tab index and skips the disabled button: from "file" back to "set".
+        # Tab goes by tab index and skips the disabled button: from "file"
+        # (2) past "off" (3) to "tiny" (4), then round to "set" (1).
         s.xdotool("mousemove", "300", "100")
-        s.key("Tab")
+        s.key("Tab", "Tab")
         time.sleep(0.4)
         after = probe.shot("tab")
         check(near(after(x + w // 2, y + 2), (0xCE, 0xE7, 0xFF)), "Tab did not bring the focus to the first button")

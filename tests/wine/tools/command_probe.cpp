@@ -5,6 +5,7 @@
 //   "set"  81 x 25 at (20, 20), caption 設定
 //   "file" 25 x 21 at (120, 22), caption ...
 //   "off"  81 x 25 at (170, 20), caption ｷｬﾝｾﾙ, disabled
+//   "tiny"  7 x 7 at (270, 20), smaller than its two border bands
 // A click on the label at (20, 70) resizes "set" to 95 x 41 (the label
 // itself is windowless: its click also proves the form's mouse events).
 // Every 10 ms the form notes when the pointer leaves "set" and when the
@@ -47,6 +48,9 @@ public:
         set.Move(20, 20, 81, 25);
         file.Move(120, 22, 25, 21);
         off.Move(170, 20, 81, 25);
+        tiny.Move(270, 20, 7, 7);
+        tiny.SetDesignData(DesignBag(""));
+        tiny.SetTabIndex(4);
         set.SetDesignData(DesignBag("\xE8\xA8\xAD\xE5\xAE\x9A"));
         file.SetDesignData(DesignBag("..."));
         off.SetDesignData(DesignBag("\xEF\xBD\xB7\xEF\xBD\xAC\xEF\xBE\x9D\xEF\xBD\xBE\xEF\xBE\x99"));
@@ -90,7 +94,7 @@ private:
         }
     }
 
-    Command set{*this}, file{*this}, off{*this};
+    Command set{*this}, file{*this}, off{*this}, tiny{*this};
     forms::Label grow{*this};
     forms::Timer watch{*this, 10, [this] { Watch(); }};
     bool wasInside = false;
