@@ -38,16 +38,16 @@ std::wstring FindFace(const std::wstring& face, BYTE charset) {
 }  // namespace
 
 FontSpec DefaultFont() {
-    FontSpec spec;
-    spec.name = "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x81\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";  // ＭＳ Ｐゴシック
-    spec.sizeCentipoints = 900;
-    spec.charset = SHIFTJIS_CHARSET;
-    return spec;
+    FontSpec font;
+    font.name = "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x81\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";  // ＭＳ Ｐゴシック
+    font.sizeCentipoints = 900;
+    font.charset = SHIFTJIS_CHARSET;
+    return font;
 }
 
-std::wstring ResolveFaceName(const FontSpec& spec) {
-    const std::wstring face = Widen(spec.name.c_str());
-    if (spec.charset != SHIFTJIS_CHARSET) return face;  // the system maps other sets well enough
+std::wstring ResolveFaceName(const FontSpec& font) {
+    const std::wstring face = Widen(font.name.c_str());
+    if (font.charset != SHIFTJIS_CHARSET) return face;  // the system maps other sets well enough
     if (!face.empty() && !FindFace(face, SHIFTJIS_CHARSET).empty()) return face;
     for (const wchar_t* candidate : kJapaneseFaces)
         if (!FindFace(candidate, SHIFTJIS_CHARSET).empty()) return candidate;
@@ -55,15 +55,15 @@ std::wstring ResolveFaceName(const FontSpec& spec) {
     return any.empty() ? face : any;
 }
 
-OwnedFont CreateFontFor(const FontSpec& spec) {
+OwnedFont CreateFontFor(const FontSpec& font) {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     // Fractional points: 9.75 point is 13 pixels at 96 dots per inch.
-    const int height = -MulDiv(spec.sizeCentipoints > 0 ? spec.sizeCentipoints : 900, dpi > 0 ? dpi : 96, 7200);
-    const std::wstring face = ResolveFaceName(spec);
-    return OwnedFont(CreateFontW(height, 0, 0, 0, spec.weight, spec.italic, spec.underline, spec.strikethrough,
-                                 spec.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    const int height = -MulDiv(font.sizeCentipoints > 0 ? font.sizeCentipoints : 900, dpi > 0 ? dpi : 96, 7200);
+    const std::wstring face = ResolveFaceName(font);
+    return OwnedFont(CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikethrough,
+                                 font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
 }
 

@@ -15,10 +15,10 @@ namespace forms {
 // The forms' default: "ＭＳ Ｐゴシック", 9 point, Shift-JIS.
 FontSpec DefaultFont();
 
-// The face that a font made for spec will use (spec's own when installed).
-std::wstring ResolveFaceName(const FontSpec& spec);
+// The face a font made from these values will use (their own when installed).
+std::wstring ResolveFaceName(const FontSpec& font);
 
 // Null only when GDI cannot make any font.
-OwnedFont CreateFontFor(const FontSpec& spec);
+OwnedFont CreateFontFor(const FontSpec& font);
 
 }  // namespace forms

@@ -76,9 +76,18 @@ int ButtonOf(UINT message) {
     }
 }
 
-// Double-buffered painting of a container window.
-template <class PaintFunction>
-void PaintBuffered(HWND hwnd, PaintFunction paint) {
+// Every windowed control of a container and of the picture boxes in it.
+void CollectWindowed(const Container& container, std::vector<WindowedControl*>& out) {
+    for (Control* control : container.Controls()) {
+        auto* windowed = dynamic_cast<WindowedControl*>(control);
+        if (!windowed) continue;
+        out.push_back(windowed);
+        if (auto* box = dynamic_cast<PictureBox*>(windowed)) CollectWindowed(*box, out);
+    }
+}
+}  // namespace
+
+void PaintBuffered(HWND hwnd, const std::function<void(HDC)>& paint) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     RECT client;
@@ -93,17 +102,6 @@ void PaintBuffered(HWND hwnd, PaintFunction paint) {
     DeleteDC(memory);
     EndPaint(hwnd, &ps);
 }
-
-// Every windowed control of a container and of the picture boxes in it.
-void CollectWindowed(const Container& container, std::vector<WindowedControl*>& out) {
-    for (Control* control : container.Controls()) {
-        auto* windowed = dynamic_cast<WindowedControl*>(control);
-        if (!windowed) continue;
-        out.push_back(windowed);
-        if (auto* box = dynamic_cast<PictureBox*>(windowed)) CollectWindowed(*box, out);
-    }
-}
-}  // namespace
 
 int ShiftState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
@@ -331,21 +329,21 @@ void Label::SetForeColor(COLORREF colour) {
     Invalidate();
 }
 void Label::SetFont(const wchar_t* face, int pointSize, bool bold) {
-    FontSpec spec;
+    FontSpec font;
     const int n = WideCharToMultiByte(CP_UTF8, 0, face, -1, nullptr, 0, nullptr, nullptr);
     if (n > 1) {
-        spec.name.resize(static_cast<std::size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, face, -1, spec.name.data(), n, nullptr, nullptr);
-        spec.name.resize(static_cast<std::size_t>(n - 1));
+        font.name.resize(static_cast<std::size_t>(n));
+        WideCharToMultiByte(CP_UTF8, 0, face, -1, font.name.data(), n, nullptr, nullptr);
+        font.name.resize(static_cast<std::size_t>(n - 1));
     }
-    spec.sizeCentipoints = pointSize * 100;
-    spec.weight = bold ? FW_BOLD : FW_NORMAL;
-    spec.charset = DEFAULT_CHARSET;
-    SetFont(spec);
+    font.sizeCentipoints = pointSize * 100;
+    font.weight = bold ? FW_BOLD : FW_NORMAL;
+    font.charset = DEFAULT_CHARSET;
+    SetFont(font);
 }
-void Label::SetFont(const FontSpec& spec) {
-    fontSpec_ = spec;
-    font_ = CreateFontFor(spec);
+void Label::SetFont(const FontSpec& font) {
+    fontSpec_ = font;
+    font_ = CreateFontFor(font);
     Invalidate();
 }
 void Label::SetAlignment(Alignment alignment) {
@@ -455,8 +453,8 @@ void ComboBox::Created() {
                  reinterpret_cast<WPARAM>(font_ ? static_cast<HGDIOBJ>(font_.Get()) : GetStockObject(DEFAULT_GUI_FONT)),
                  TRUE);
 }
-void ComboBox::SetFont(const FontSpec& spec) {
-    font_ = CreateFontFor(spec);
+void ComboBox::SetFont(const FontSpec& font) {
+    font_ = CreateFontFor(font);
     if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 void ComboBox::AddItem(const std::wstring& item) {

@@ -42,6 +42,10 @@ struct MouseEventArgs {
     int x = 0, y = 0;
 };
 
+// Answers WM_PAINT off-screen: paint draws the whole client area into a
+// memory DC, which is then copied, so nothing flickers while it draws.
+void PaintBuffered(HWND hwnd, const std::function<void(HDC)>& paint);
+
 // The keyboard state a mouse event carries: 1 shift, 2 ctrl, 4 alt.
 int ShiftState();
 
@@ -163,7 +167,7 @@ public:
     void SetForeColor(COLORREF colour);
     COLORREF ForeColor() const { return foreColor_; }
     void SetFont(const wchar_t* face, int pointSize, bool bold = false);
-    void SetFont(const FontSpec& spec);
+    void SetFont(const FontSpec& font);
     const FontSpec& Font() const { return fontSpec_; }
     HFONT FontHandle() const { return font_.Get(); }
     void SetAlignment(Alignment alignment);
@@ -243,7 +247,7 @@ public:
     void SetListIndex(int index);
     std::wstring Text() const;
     void SetText(const std::wstring& text);
-    void SetFont(const FontSpec& spec);
+    void SetFont(const FontSpec& font);
 
 protected:
     void Created() override;

@@ -140,25 +140,15 @@ LRESULT UserControl::Handle(UINT message, WPARAM w, LPARAM l) {
         return MouseEventArgs{button, ShiftState(), static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
     };
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        const int width = std::max(ClientWidth(), 1), height = std::max(ClientHeight(), 1);
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP buffer = CreateCompatibleBitmap(dc, width, height);
-        HGDIOBJ old = SelectObject(memory, buffer);
-        if (autoRedraw_ && image_)
-            BitBlt(memory, 0, 0, width, height, image_.Dc(), 0, 0, SRCCOPY);
-        else
-            FillBackground(memory);
-        OnPaint(memory);
-        BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(buffer);
-        DeleteDC(memory);
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        PaintBuffered(hwnd_, [this](HDC dc) {
+            if (autoRedraw_ && image_)
+                BitBlt(dc, 0, 0, ClientWidth(), ClientHeight(), image_.Dc(), 0, 0, SRCCOPY);
+            else
+                FillBackground(dc);
+            OnPaint(dc);
+        });
         return 0;
-    }
     case WM_ERASEBKGND: return 1;
     case WM_SIZE:
         ResizeImage();

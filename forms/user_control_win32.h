@@ -34,10 +34,10 @@ public:
     // Writes the control's values into its store and returns the bag.
     std::vector<std::uint8_t> StoreProperties();
 
-    bool AmbientUserMode() { return container_.OwnerForm().UserMode(); }
-    FontSpec AmbientFont() { return container_.OwnerForm().Font(); }
+    bool AmbientUserMode() const { return container_.OwnerForm().UserMode(); }
+    FontSpec AmbientFont() const { return container_.OwnerForm().Font(); }
     // The window of the form the control lies on (not of a picture box).
-    HWND ParentFormHwnd() { return container_.OwnerForm().Hwnd(); }
+    HWND ParentFormHwnd() const { return container_.OwnerForm().Hwnd(); }
 
     // Repaints now.
     void Refresh();

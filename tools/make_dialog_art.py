@@ -329,7 +329,7 @@ TINTS = [(255, 150, 40), (80, 255, 130), (255, 80, 170), (70, 190, 255), (170, 1
 def icon_rings(scale):
     """Three long rings crossing like orbits and three rounder ones inside them."""
     c = 16 * scale
-    spec = [  # radius, aspect, angle in degrees, tint, gain
+    rings = [  # radius, aspect, angle in degrees, tint, gain
         (13.2, 0.36, -30, 1, 0.9),
         (13.2, 0.36, 30, 2, 0.9),
         (13.2, 0.36, 90, 3, 0.9),
@@ -338,7 +338,7 @@ def icon_rings(scale):
         (3.2, 0.9, 0, 5, 0.8),
     ]
     return [Ring(c, c, r * scale, a, math.radians(deg), TINTS[t], gain, sharpness=2.2)
-            for r, a, deg, t, gain in spec]
+            for r, a, deg, t, gain in rings]
 
 
 def icon_picture(size):

@@ -40,7 +40,7 @@ void ucAniGIF::OnTerminate() {
     timer_.Stop();
 }
 
-bool ucAniGIF::UserMode() const { return const_cast<ucAniGIF*>(this)->AmbientUserMode(); }
+bool ucAniGIF::UserMode() const { return AmbientUserMode(); }
 
 void ucAniGIF::InnerSize(std::int32_t& width, std::int32_t& height) const {
     width = ClientWidth();
@@ -49,22 +49,21 @@ void ucAniGIF::InnerSize(std::int32_t& width, std::int32_t& height) const {
 
 bool ucAniGIF::StartTimer(unsigned milliseconds) {
     // On the parent form's window, with this instance's own identifier.
-    return timer_.Start(const_cast<ucAniGIF*>(this)->ParentFormHwnd(), milliseconds);
+    return timer_.Start(ParentFormHwnd(), milliseconds);
 }
 
 void ucAniGIF::ResizeControl(std::int32_t width, std::int32_t height) {
     Move(Left(), Top(), container_.FromPixelsX(width), container_.FromPixelsY(height));
 }
 
+// Unrounded: the control truncates what it reports.
 double ucAniGIF::PixelsToContainerX(std::int32_t pixels) const {
-    return const_cast<ucAniGIF*>(this)->container_.GetScaleMode() == forms::ScaleMode::Pixels
-               ? pixels
-               : pixels * static_cast<double>(forms::TwipsPerPixelX());
+    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? pixels
+                                                                 : pixels * static_cast<double>(forms::TwipsPerPixelX());
 }
 double ucAniGIF::PixelsToContainerY(std::int32_t pixels) const {
-    return const_cast<ucAniGIF*>(this)->container_.GetScaleMode() == forms::ScaleMode::Pixels
-               ? pixels
-               : pixels * static_cast<double>(forms::TwipsPerPixelY());
+    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? pixels
+                                                                 : pixels * static_cast<double>(forms::TwipsPerPixelY());
 }
 
 void ucAniGIF::RaiseRemoteLoadComplete(float gifWidth, float gifHeight, bool& cancel) {

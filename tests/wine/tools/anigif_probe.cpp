@@ -196,8 +196,8 @@ int main(int argc, char** argv) {
     // A "bag:" step stores the file as the control's design data before the form loads.
     for (const std::string& step : steps) {
         if (step.rfind("bag:", 0) != 0) continue;
-        std::string spec = step.substr(4);
-        std::stringstream parts(spec);
+        std::string stored = step.substr(4);
+        std::stringstream parts(stored);
         std::string path, pair;
         std::getline(parts, path, ';');
         PropertyStore bag;
