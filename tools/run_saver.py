@@ -29,8 +29,13 @@ def on_display(switch):
     env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
     env.update(harness.BASE_ENV)
     env["WINEPREFIX"] = prefix
-    if not os.path.isdir(os.path.join(prefix, "drive_c")):
+    windows = os.path.join(prefix, "drive_c", "windows")
+    if not os.path.isdir(windows):
         subprocess.run([harness.WINE, "wineboot", "-i"], env=env, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    elif harness.BITS == 32 and not os.path.exists(os.path.join(windows, "syswow64", "kernel32.dll")):
+        # Made before 32-bit Wine was installed: an update adds the 32-bit side.
+        subprocess.run([harness.WINE, "wineboot", "-u"], env=env, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     folder = os.path.join(prefix, "drive_c", "Velmora")
     os.makedirs(folder, exist_ok=True)

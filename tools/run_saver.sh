@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the 64-bit programs and runs the saver under
-# Wine on $DISPLAY. Without a display it runs in a private Xvfb, takes a
-# screenshot after a few seconds and prints its path.
+# Installs what is missing, builds the shipped 32-bit programs and runs the
+# saver under Wine on $DISPLAY. Without a display it runs in a private Xvfb,
+# takes a screenshot after a few seconds and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup_debian.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 >/dev/null
+preset=win32 bits=32
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "32-bit Wine cannot run on this machine: running the 64-bit build instead." >&2
+  preset=win64 bits=64
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset >/dev/null
 # The harness lives in tests/wine; the run uses it for a private display and prefix.
+export VELMORA_BITS=$bits VELMORA_DIST="$PWD/dist/$preset" VELMORA_WINE_WORK="$PWD/build/$preset/wine" \
+  VELMORA_TEST_TOOLS="$PWD/build/$preset/tests/wine/tools"
 exec /usr/bin/python3 tools/run_saver.py "$@"

@@ -42,6 +42,11 @@ BASE_ENV = {
     "WINEARCH": "win64",
 }
 
+# Changes whenever the pristine prefix is made differently, so that one left in a
+# build folder by an older harness is made again (2: made by the loader that
+# runs both kinds of program, with its 32-bit side).
+PREFIX_VERSION = "2"
+
 # Prefix folders Wine only reads during a run: shared between copies as hard links.
 _READ_ONLY_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64", "drive_c/windows/winsxs")
 
@@ -150,7 +155,7 @@ def ensure_pristine_prefix():
     with open(os.path.join(WORK, "pristine.lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         ready = os.path.join(PRISTINE, ".velmora-ready")
-        if os.path.exists(ready):
+        if file_text(ready) == PREFIX_VERSION:
             return PRISTINE
         shutil.rmtree(PRISTINE, ignore_errors=True)
         display = Xvfb()
@@ -182,7 +187,8 @@ def ensure_pristine_prefix():
         # every 32-bit program fails in it.
         if BITS == 32 and not os.path.exists(os.path.join(windows, "syswow64", "kernel32.dll")):
             raise HarnessError("wineboot made a prefix without its 32-bit side (syswow64)")
-        open(ready, "w").close()
+        with open(ready, "w") as f:
+            f.write(PREFIX_VERSION)
         return PRISTINE
 
 
@@ -652,29 +658,20 @@ class WineSession:
     def find_window(self, title):
         """Facts about FindWindowA(NULL, title), as a dict, or None."""
         code, out = self.run(self.tool("window_tool.exe"), ["find", title], timeout=30)
+        return _window_facts(out) if code == 0 else None
+
+    def wait_window(self, title, timeout=15, visible=False):
+        """Waits for a window with that title (and, if asked, for it to be shown).
+        One helper process polls, so waiting adds no load of its own."""
+        args = ["wait", title, str(int(timeout * 1000))] + (["visible"] if visible else [])
+        code, out = self.run(self.tool("window_tool.exe"), args, timeout=timeout + 60)
         if code != 0:
-            return None
-        facts = {}
+            raise HarnessError(f"no window titled {title!r} within {timeout} s")
+        return _window_facts(out)
+
         for field in out.split():
             key, _, value = field.partition("=")
             facts[key] = value
-        for key in ("style", "exstyle"):
-            facts[key] = int(facts[key], 16)
-        for key in ("hwnd", "pid", "visible", "parent"):
-            facts[key] = int(facts[key])
-        facts["rect"] = tuple(int(v) for v in facts["rect"].split(","))
-        facts["client"] = tuple(int(v) for v in facts["client"].split(","))
-        return facts
-
-    def wait_window(self, title, timeout=15, visible=False):
-        """Waits for a window with that title (and, if asked, for it to be shown)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            facts = self.find_window(title)
-            if facts and (facts["visible"] or not visible):
-                return facts
-            time.sleep(0.1)
-        raise HarnessError(f"no window titled {title!r} within {timeout} s")
 
     def post(self, title, message, wparam=0, lparam=0):
         code, _ = self.run(self.tool("window_tool.exe"), ["post", title, str(message), str(wparam), str(lparam)])
@@ -730,6 +727,21 @@ class WineSession:
         return os.path.lexists(self.c_path(windows_path))
 
 
+def _window_facts(line):
+    """window_tool's line of facts about one window, as a dict."""
+    facts = {}
+    for field in line.split():
+        key, _, value = field.partition("=")
+        facts[key] = value
+    for key in ("style", "exstyle"):
+        facts[key] = int(facts[key], 16)
+    for key in ("hwnd", "pid", "visible", "parent"):
+        facts[key] = int(facts[key])
+    facts["rect"] = tuple(int(v) for v in facts["rect"].split(","))
+    facts["client"] = tuple(int(v) for v in facts["client"].split(","))
+    return facts
+
+
 def compiled_locale_path(locale):
     """A folder holding the locale compiled with localedef (once per test run)."""
     folder = os.path.join(WORK, "locales")
@@ -748,6 +760,15 @@ def compiled_locale_path(locale):
     if not os.path.isdir(target):
         raise HarnessError(f"localedef could not compile {locale}")
     return folder
+
+
+def file_text(path):
+    """A file's text so far ("" while it is missing)."""
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+    except OSError:
+        return ""
 
 
 def log_lines(path):

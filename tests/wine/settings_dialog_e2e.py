@@ -190,10 +190,12 @@ def banner_plays_and_opens_home_page():
             time.sleep(0.15)
             second = s.screenshot("banner-b")
             s.click(*at(BANNER[0] + 60, BANNER[1] + 25))
-            check(harness.wait_until(lambda: os.path.exists(opened), 20), "the shell was never asked to open")
+            # cmd makes the file before echo fills it: wait for the whole line.
+            check(harness.wait_until(lambda: harness.file_text(opened).endswith("\n"), 20),
+                  "the shell was never asked to open")
             proc.end()
         check(pictures.difference(first, second) > 0, "the banner does not move")
-        text = open(opened, "rb").read().decode("ascii", "replace").strip()
+        text = harness.file_text(opened).strip()
         check(text.startswith("https://"), f"opened {text!r}")
         # Each frame advance sets the control's timer anew on the dialog's window.
         hwnd = f"{facts['hwnd']:x}"

@@ -1,5 +1,7 @@
 // Test helper run under Wine beside the programs under test. Console program:
 //   window_tool find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
+//   window_tool wait TITLE MS [visible]  like find, once such a window exists (and is shown), polling
+//                                  every 20 ms for at most MS milliseconds; exit 1 if none came
 //   window_tool post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
 //   window_tool screen                primary screen size
 //   window_tool host W H [TITLE]      a visible top-level host window of that client size; prints its
@@ -40,6 +42,21 @@ int Find(const char* title) {
                 static_cast<unsigned long>(pid),
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
     return 0;
+}
+
+// One process that polls, rather than one process per poll: starting a Wine
+// process costs far more than a FindWindowA, and on a loaded machine that cost
+// is taken from the program under test.
+int Wait(const char* title, DWORD limitMs, bool visible) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = FindWindowA(nullptr, title);
+        if (hwnd && (!visible || IsWindowVisible(hwnd))) return Find(title);
+        if (GetTickCount() - start >= limitMs) break;
+        Sleep(20);
+    }
+    std::printf("none\n");
+    return 1;
 }
 
 int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
@@ -146,6 +163,8 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "find") == 0) return Find(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "wait") == 0)
+        return Wait(argv[2], static_cast<DWORD>(Number(argv[3])), argc > 4 && std::strcmp(argv[4], "visible") == 0);
     if (argc >= 4 && std::strcmp(argv[1], "post") == 0)
         return Post(argv[2], static_cast<UINT>(Number(argv[3])),
                     argc > 4 ? static_cast<WPARAM>(Number(argv[4])) : 0,
