@@ -13,6 +13,11 @@
 //   hide, show              the form
 //   wait:MS                 wait before the next step
 //   picture                 read AnimatedGIF, write it back -> "picture 1|0 frames N"
+//   why                     why the last load failed -> "why TEXT"
+//   starve:file|array|picture  the load method (of the last file, or of the frame on show)
+//                           with n = 0, 1, ... allocations allowed until it succeeds ->
+//                           "starve KIND refused N frames F stray S": S of the N failed
+//                           loads left frames or gave a reason other than no memory
 //   remote:URL              LoadAnimatedGIF_Remote (cancel:1 first makes the handler cancel)
 //   cycles:N                N loads of the last file, each followed by a reset
 //   steps:N                 N frame advances with Action 3
@@ -38,6 +43,7 @@
 #include "control_timer_win32.h"
 #include "form_win32.h"
 #include "gdi_win32.h"
+#include "starved_new.h"
 
 namespace {
 std::string logPath;
@@ -135,6 +141,10 @@ private:
             const OlePicture picture = gif.AnimatedGIF();
             gif.SetAnimatedGIF(picture.Get());
             Log("picture " + std::to_string(picture ? 1 : 0) + " frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "why") {
+            Log("why " + DescribeGifLoadFailure(gif.Player().LastLoadFailure()));
+        } else if (name == "starve") {
+            Starve(arg);
         } else if (name == "cancel") {
             cancelRemote_ = n != 0;
         } else if (name == "remote") {
@@ -166,6 +176,28 @@ private:
         } else if (name == "end") {
             Unload();
         }
+    }
+
+    void Starve(const std::string& kind) {
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(lastFile_);
+        const OlePicture picture = gif.AnimatedGIF();
+        int refused = 0, stray = 0;
+        for (long allowed = 0; allowed < 10000; ++allowed) {
+            StarveAfter(allowed);
+            bool ok = true;
+            if (kind == "file")
+                ok = gif.LoadAnimatedGIF_File(lastFile_);
+            else if (kind == "array")
+                ok = gif.LoadAnimatedGIF_Array(std::span<const std::uint8_t>(bytes));
+            else
+                gif.SetAnimatedGIF(picture.Get());
+            Feed();
+            if (ok && gif.FrameCount() > 0) break;
+            ++refused;
+            stray += gif.FrameCount() != 0 || gif.Player().LastLoadFailure().error != GifLoadError::OutOfMemory;
+        }
+        Log("starve " + kind + " refused " + std::to_string(refused) + " frames " + std::to_string(gif.FrameCount()) +
+            " stray " + std::to_string(stray));
     }
 
     std::vector<std::string> steps_;
