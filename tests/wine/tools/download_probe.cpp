@@ -7,7 +7,14 @@
 //   complete COUNT CRC32 T              (CRC32 in hex, as zlib computes it)
 //   cancel T | quit T
 //   end threads=N jobs=N T              (live workers and read states at the end)
+//   retries ok=N T, others ok=N T       (with retries=N)
+//   starved refused=N held=N T          (with starve=1)
 //   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS]
+//                  [retries=N] [starve=1]
+// retries=N starts the read N times at once, each start replacing the one
+// before, then 8 reads under other names. starve=1 lets the start run out of
+// memory at each of its allocations in turn until it starts, and counts the
+// workers and read states the refused starts held.
 // cancel=MS cancels the read MS after the start; cancelat=BYTES cancels it
 // from the first Receiving report at or past BYTES, after keeping the
 // user-interface thread busy for 300 ms; quit=MS unloads the form
@@ -24,6 +31,7 @@
 #include "app_win32.h"
 #include "async_read_win32.h"
 #include "form_win32.h"
+#include "starved_new.h"
 
 namespace {
 std::string logPath;
@@ -51,6 +59,8 @@ struct Options {
     std::string path;
     unsigned long long cancelAt = 0, quitAt = 0, linger = 400, cancelAtBytes = 0;
     unsigned options = 0;
+    unsigned long long retries = 0;
+    bool starve = false;
 };
 
 class ProbeForm : public forms::Form {
@@ -86,11 +96,36 @@ public:
 
 protected:
     void OnLoad() override {
-        Log(reader_.Start(options_.path, "probe", options_.options) ? "start ok" : "start refused");
+        if (options_.retries) Retry();
+        if (options_.starve) Starve();
+        Log(reader_.Reading("probe") || reader_.Start(options_.path, "probe", options_.options) ? "start ok"
+                                                                                                : "start refused");
         if (!reader_.Reading("probe")) EndIn(options_.linger);
     }
 
 private:
+    void Retry() {
+        int ok = 0, others = 0;
+        for (unsigned long long i = 0; i < options_.retries; ++i) ok += reader_.Start(options_.path, "probe");
+        for (int i = 0; i < 8; ++i) others += reader_.Start(options_.path, "other" + std::to_string(i));
+        Log("retries ok=" + std::to_string(ok));
+        Log("others ok=" + std::to_string(others));
+    }
+
+    void Starve() {
+        int refused = 0;
+        long held = 0;
+        for (long allowed = 0; allowed < 1000; ++allowed) {
+            StarveAfter(allowed);
+            const bool ok = reader_.Start(options_.path, "probe", options_.options);
+            Feed();
+            if (ok) break;
+            ++refused;
+            held += forms::LiveReadJobs() + forms::LiveReadThreads() + reader_.Reading("probe");
+        }
+        Log("starved refused=" + std::to_string(refused) + " held=" + std::to_string(held));
+    }
+
     void EndIn(unsigned long long ms) {
         if (!endAt_) endAt_ = Now() + ms;
     }
@@ -132,6 +167,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (key == "quit") options.quitAt = value;
         if (key == "options") options.options = static_cast<unsigned>(value);
         if (key == "linger") options.linger = value;
+        if (key == "retries") options.retries = value;
+        if (key == "starve") options.starve = value != 0;
     }
     if (logPath.empty()) return 64;
     static ProbeForm form(options);
