@@ -169,7 +169,7 @@ bool AniGifSurface::LoadArray(const void* data, std::size_t elementSize, std::sp
     if (!size) return LoadBytes(std::nullopt);
     const std::size_t limit = player_.Limits().maxFileBytes;
     if (*size > limit)
-        return Refuse({GifLoadError::FileTooLarge, static_cast<std::int64_t>(std::min<std::size_t>(*size, INT64_MAX)),
+        return Refuse({GifLoadError::FileTooLarge, static_cast<std::int64_t>(std::min<std::uint64_t>(*size, INT64_MAX)),
                        static_cast<std::int64_t>(limit)});
     return Guarded([&] {
         const auto* p = static_cast<const std::uint8_t*>(data);
