@@ -158,22 +158,15 @@ def proxy_from_internet_settings():
 
 
 def cap_counts_live_reads():
-    with harness.WineSession("download-cap") as s, http_fixture.HttpFixture() as http, socket.socket() as silent:
+    with harness.WineSession("download-cap") as s, socket.socket() as silent:
         silent.bind(("127.0.0.1", 0))
         silent.listen(64)  # connections are taken, and never answered
-        began = time.monotonic()
         log = probe(s, f"http://127.0.0.1:{silent.getsockname()[1]}/x.gif", "retries=12", "quit=300")
-        print(log.of("retries"), log.of("others"), log.of("end"), f"{time.monotonic() - began:.1f} s")
+        print(log.of("retries"), log.of("others"), log.of("end"))
         # Eleven abandoned workers wait out their timeouts; only live reads count against the cap of 8.
         check(log.of("retries")[0][0] == ["ok=12"] and log.of("others")[0][0] == ["ok=7"],
               f"starts: {log.of('retries')} {log.of('others')}")
         check(log.of("end")[0][0] == ["threads=19", "jobs=19"], f"at the end: {log.of('end')}")
-        # Memory runs out at each allocation of a start in turn: nothing is held.
-        path, data = http_fixture.standard_routes(http)["good"]
-        log = probe(s, http.url(path), "starve=1")
-        starved = log.of("starved")[0][0]
-        check(int(starved[0].split("=")[1]) >= 3 and starved[1] == "held=0", f"starved starts: {starved}")
-        check_intact(log, data, "after the starved starts")
 
 
 CASES = {f.__name__: f for f in (failures_give_status_zero, timer_ticks_during_slow_download,

@@ -11,9 +11,8 @@ bytes the test gives it: whole, slowly, cut off, or with another status.
         program.download(http.url("/banner.gif"))
         served = http.served("/banner.gif")                   # what went out, per request
 
-It answers as a proxy too: a request for a whole http address (as a client
-sends it to its proxy) is served from the routes as if its host were this
-server, and its Served record names that host (proxied_for).
+It answers as a proxy too: a request for a whole http address is served
+from the routes, and its Served record names the host (proxied_for).
 
 standard_routes(http) adds the usual set (good file, 14 bytes, not a GIF,
 404, cut off, slow) and returns their paths and bytes, so tests of different

@@ -7,14 +7,8 @@
 //   complete COUNT CRC32 T              (CRC32 in hex, as zlib computes it)
 //   cancel T | quit T
 //   end threads=N jobs=N T              (live workers and read states at the end)
-//   retries ok=N T, others ok=N T       (with retries=N)
-//   starved refused=N held=N T          (with starve=1)
-//   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS]
-//                  [retries=N] [starve=1]
-// retries=N starts the read N times at once, each start replacing the one
-// before, then 8 reads under other names. starve=1 lets the start run out of
-// memory at each of its allocations in turn until it starts, and counts the
-// workers and read states the refused starts held.
+//   retries ok=N T, others ok=N T       (retries=N: N starts, each replacing the one before, then 8 other names)
+//   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS] [retries=N]
 // cancel=MS cancels the read MS after the start; cancelat=BYTES cancels it
 // from the first Receiving report at or past BYTES, after keeping the
 // user-interface thread busy for 300 ms; quit=MS unloads the form
@@ -31,7 +25,6 @@
 #include "app_win32.h"
 #include "async_read_win32.h"
 #include "form_win32.h"
-#include "starved_new.h"
 
 namespace {
 std::string logPath;
@@ -60,7 +53,6 @@ struct Options {
     unsigned long long cancelAt = 0, quitAt = 0, linger = 400, cancelAtBytes = 0;
     unsigned options = 0;
     unsigned long long retries = 0;
-    bool starve = false;
 };
 
 class ProbeForm : public forms::Form {
@@ -97,7 +89,6 @@ public:
 protected:
     void OnLoad() override {
         if (options_.retries) Retry();
-        if (options_.starve) Starve();
         Log(reader_.Reading("probe") || reader_.Start(options_.path, "probe", options_.options) ? "start ok"
                                                                                                 : "start refused");
         if (!reader_.Reading("probe")) EndIn(options_.linger);
@@ -110,20 +101,6 @@ private:
         for (int i = 0; i < 8; ++i) others += reader_.Start(options_.path, "other" + std::to_string(i));
         Log("retries ok=" + std::to_string(ok));
         Log("others ok=" + std::to_string(others));
-    }
-
-    void Starve() {
-        int refused = 0;
-        long held = 0;
-        for (long allowed = 0; allowed < 1000; ++allowed) {
-            StarveAfter(allowed);
-            const bool ok = reader_.Start(options_.path, "probe", options_.options);
-            Feed();
-            if (ok) break;
-            ++refused;
-            held += forms::LiveReadJobs() + forms::LiveReadThreads() + reader_.Reading("probe");
-        }
-        Log("starved refused=" + std::to_string(refused) + " held=" + std::to_string(held));
     }
 
     void EndIn(unsigned long long ms) {
@@ -168,7 +145,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (key == "options") options.options = static_cast<unsigned>(value);
         if (key == "linger") options.linger = value;
         if (key == "retries") options.retries = value;
-        if (key == "starve") options.starve = value != 0;
     }
     if (logPath.empty()) return 64;
     static ProbeForm form(options);
