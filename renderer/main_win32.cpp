@@ -11,6 +11,10 @@ constexpr const char* kWindowName = "Nimbel_VC";  // class and title; the launch
 
 HDC windowDc = nullptr;  // the class's own DC, kept for the life of the process
 HGLRC renderContext = nullptr;
+// False when the display offers no OpenGL: the window still covers the screen
+// (black) and Esc still ends the run, but no GL or GLU call is made, since
+// GLU reads GL state that only a current context has.
+bool contextCurrent = false;
 
 void SetupPixelFormat(HDC dc) {
     static PIXELFORMATDESCRIPTOR pfd = {
@@ -37,13 +41,21 @@ void SetupPixelFormat(HDC dc) {
     SetPixelFormat(dc, index, &pfd);
 }
 
+void PaintBlack(HWND hwnd) {
+    PAINTSTRUCT paint;
+    if (HDC dc = BeginPaint(hwnd, &paint)) {
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        EndPaint(hwnd, &paint);
+    }
+}
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         windowDc = GetDC(hwnd);
         SetupPixelFormat(windowDc);
         renderContext = wglCreateContext(windowDc);
-        wglMakeCurrent(windowDc, renderContext);
+        contextCurrent = renderContext && wglMakeCurrent(windowDc, renderContext);
         return 0;
     case WM_DESTROY:
         // Give the texture back while its context is still current.
@@ -55,17 +67,19 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SIZE:
         clientWidth = LOWORD(lParam);
         clientHeight = HIWORD(lParam);
-        ResizeViewport(clientWidth, clientHeight);
+        if (contextCurrent) ResizeViewport(clientWidth, clientHeight);
         return 0;
     case WM_PAINT:
         ShowCursor(FALSE);
-        if (running) {
+        if (running && contextCurrent) {
             LARGE_INTEGER now;
             QueryPerformanceCounter(&now);
             StepFrameClock(now.QuadPart);
             DrawScene();
             SwapBuffers(windowDc);
             ValidateRect(hwnd, nullptr);
+        } else if (running) {
+            PaintBlack(hwnd);
         }
         return 0;
     case WM_KEYDOWN:
@@ -104,7 +118,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     QueryPerformanceCounter(&start);
     StartFrameClock(frequency.QuadPart, start.QuadPart);
 
-    if (!InitScene()) return 0;
+    if (contextCurrent && !InitScene()) return 0;
     running = true;
 
     // Never wait: an empty queue means the next frame is due.
@@ -114,8 +128,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
-        } else {
+        } else if (contextCurrent) {
             InvalidateRect(hwnd, nullptr, FALSE);
+        } else {
+            WaitMessage();  // nothing to animate: sleep until input
         }
     }
     running = false;

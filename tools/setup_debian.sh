@@ -19,6 +19,10 @@ packages=(
   # background music under Wine: a private sound server with a null sink to record from,
   # Wine's MPEG playback (the GStreamer plugins), and making and measuring test sounds
   pulseaudio pulseaudio-utils gstreamer1.0-plugins-base gstreamer1.0-plugins-good sox lame
+  # the shipped 32-bit pair under 32-bit Wine: its loader, and OpenGL through
+  # Mesa's 32-bit software renderer, and its MPEG playback (GStreamer)
+  wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
 )
 
 missing=()
@@ -31,6 +35,10 @@ fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+# The :i386 packages need the architecture enabled before the index is read.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -20,7 +20,10 @@ import time
 import traceback
 import wave
 
-WINE = "/usr/lib/wine/wine64"
+# Debian's wine script picks the 32-bit loader when wine32 is installed; that
+# loader hands 64-bit programs to wine64, so one command starts either kind.
+WINE = "/usr/bin/wine"
+WINE32_LOADER = "/usr/lib/wine/wine"
 WINESERVER = "/usr/lib/wine/wineserver"
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WORK = os.environ.get("VELMORA_WINE_WORK", os.path.join(REPO, "build", "win64", "wine"))
@@ -28,6 +31,9 @@ PRISTINE = os.path.join(WORK, "pristine-prefix")
 ARTIFACTS = os.path.join(WORK, "artifacts")
 DIST = os.environ.get("VELMORA_DIST", os.path.join(REPO, "dist", "win64"))
 TOOLS = os.environ.get("VELMORA_TEST_TOOLS", os.path.join(REPO, "build", "win64", "tests", "wine", "tools"))
+# Which build the programs under test come from: 64 (x86_64) or 32 (the shipped i686 pair).
+BITS = int(os.environ.get("VELMORA_BITS", "64"))
+SKIP_CODE = 77  # ctest's SKIP_RETURN_CODE for these tests
 
 BASE_ENV = {
     "WINEDEBUG": "-all",
@@ -61,11 +67,11 @@ def _base_env(extra=None):
 class Xvfb:
     """A private X display; -displayfd lets the server pick a free number."""
 
-    def __init__(self, width=1024, height=768, depth=24):
+    def __init__(self, width=1024, height=768, depth=24, extra=()):
         read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
-             "-nolisten", "tcp", "-noreset"],
+             "-nolisten", "tcp", "-noreset", *extra],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=_die_with_parent)
         os.close(write_end)
@@ -123,6 +129,21 @@ def _clone_prefix(source, target):
                     shutil.copy2(src, dst)
 
 
+def why_32bit_cannot_run():
+    """None when this machine runs 32-bit Windows programs, else the reason."""
+    if not os.access(WINE32_LOADER, os.X_OK):
+        return "32-bit Wine is not installed (Debian's wine32:i386)"
+    try:
+        subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30, check=False)
+    except OSError as e:
+        # ENOEXEC: a kernel without 32-bit (IA-32) support cannot load the loader.
+        return f"this kernel cannot run 32-bit programs ({e.strerror})"
+    except subprocess.TimeoutExpired:
+        return "the 32-bit Wine loader did not answer"
+    return None
+
+
 def ensure_pristine_prefix():
     """Makes the pristine prefix once per test run; later callers just wait for it."""
     os.makedirs(WORK, exist_ok=True)
@@ -142,16 +163,25 @@ def ensure_pristine_prefix():
             # Xvfb runs no window manager. Windows that Wine hands to one wait
             # two seconds for it at every hide or destroy (a Wine fixme says
             # "wait_for_withdrawn_state ... timed out"); unmanaged windows do not.
-            subprocess.run([WINE, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed",
-                            "/d", "N", "/f"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=120, check=False, preexec_fn=_die_with_parent)
+            # A crash ends the program at once (its backtrace on stderr) instead
+            # of leaving a crash dialog that hangs until the test times out.
+            for key, value, kind, data in (("X11 Driver", "Managed", "REG_SZ", "N"),
+                                           ("WineDbg", "ShowCrashDialog", "REG_DWORD", "0")):
+                subprocess.run([WINE, "reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
+                                "/t", kind, "/d", data, "/f"], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=120, check=False, preexec_fn=_die_with_parent)
             subprocess.run([WINESERVER, "-w"], env=env, timeout=120, check=False)
         finally:
             subprocess.run([WINESERVER, "-k"], env=env, timeout=30, check=False,
                            stderr=subprocess.DEVNULL)
             display.stop()
-        if not os.path.isdir(os.path.join(PRISTINE, "drive_c", "windows", "system32")):
+        windows = os.path.join(PRISTINE, "drive_c", "windows")
+        if not os.path.isdir(os.path.join(windows, "system32")):
             raise HarnessError("wineboot did not make a prefix")
+        # A prefix made while wine32 was missing has an empty syswow64, and
+        # every 32-bit program fails in it.
+        if BITS == 32 and not os.path.exists(os.path.join(windows, "syswow64", "kernel32.dll")):
+            raise HarnessError("wineboot made a prefix without its 32-bit side (syswow64)")
         open(ready, "w").close()
         return PRISTINE
 
@@ -502,9 +532,11 @@ class WinProcess:
 class WineSession:
     """One test's world: display, prefix, wineserver and the programs it starts."""
 
-    def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False):
+    def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False,
+                 display_args=()):
         self.name = name
         self.screen = screen
+        self.display_args = display_args  # extra Xvfb arguments, e.g. ("-extension", "GLX")
         self.locale = locale
         # compiled_locale=True: the locale is compiled into a private folder
         # (LOCPATH), so Wine can reach Unix file names outside ASCII.
@@ -529,7 +561,7 @@ class WineSession:
         shutil.rmtree(self.artifacts, ignore_errors=True)
         os.makedirs(self.artifacts, exist_ok=True)
         try:
-            self.xvfb = Xvfb(*self.screen)
+            self.xvfb = Xvfb(*self.screen, extra=self.display_args)
             if self.want_audio:
                 self.audio = AudioSink(os.path.join(self.run_dir, "pulse"))
                 self.audio.start()
@@ -743,6 +775,14 @@ def check(condition, message):
 
 def main(cases):
     """Runs the case named on the command line: cases maps names to functions of no arguments."""
+    if len(sys.argv) == 2 and sys.argv[1] == "--list":
+        print(";".join(cases))  # a CMake list: the build registers one test per case
+        return 0
+    if BITS == 32:
+        reason = why_32bit_cannot_run()
+        if reason:
+            print(f"SKIPPED: {reason}")
+            return SKIP_CODE
     if len(sys.argv) == 2 and sys.argv[1] == "--prefix":
         ensure_pristine_prefix()
         print("pristine prefix ready:", PRISTINE)

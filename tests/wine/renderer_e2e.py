@@ -125,9 +125,25 @@ def close_request_ends():
         check(proc.wait(5) == 0, "Alt+F4 did not end the renderer with exit code 0")
 
 
+def runs_without_opengl():
+    # A display without GLX gives no pixel format and no context: the screen
+    # goes black, nothing crashes, and Esc still ends the run.
+    with harness.WineSession("renderer-no-gl", display_args=("-extension", "GLX")) as s:
+        s.write_c(TEXTURE, pictures.ring_bitmap())
+        proc, w = start_renderer(s)
+        time.sleep(2.0)
+        check(proc.running(), "renderer ended (or crashed) without OpenGL")
+        check(w["rect"] == (0, 0) + s.screen, f"rect {w['rect']}")
+        st = pictures.stats(s.screenshot("no-gl"))
+        check(st["lit"] < 0.01, f"expected a black screen, got {st}")
+        check(s.focus_x_window(TITLE), "no X window for the renderer")
+        s.key("Escape")
+        check(proc.wait(5) == 0, "Esc did not end the renderer with exit code 0")
+
+
 CASES = {f.__name__: f for f in (window_covers_screen, textured_rings_on_black, squares_without_texture,
                                  malformed_texture_is_survived, esc_ends_other_keys_do_not,
-                                 close_request_ends)}
+                                 close_request_ends, runs_without_opengl)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))
