@@ -161,7 +161,7 @@ def cap_counts_live_reads():
     with harness.WineSession("download-cap") as s, socket.socket() as silent:
         silent.bind(("127.0.0.1", 0))
         silent.listen(64)  # connections are taken, and never answered
-        log = probe(s, f"http://127.0.0.1:{silent.getsockname()[1]}/x.gif", "retries=12", "quit=300")
+        log = probe(s, f"http://127.0.0.1:{silent.getsockname()[1]}/x.gif", "retries=12", "quit=2000")
         print(log.of("retries"), log.of("others"), log.of("end"))
         # Eleven abandoned workers wait out their timeouts; only live reads count against the cap of 8.
         check(log.of("retries")[0][0] == ["ok=12"] and log.of("others")[0][0] == ["ok=7"],
