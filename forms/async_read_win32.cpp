@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <memory>
 #include <new>
 
 // One worker thread per read, and why that is sound in a program whose forms
@@ -44,6 +45,11 @@ std::atomic<long> liveThreads{0};
 std::atomic<long> liveJobs{0};
 
 struct Job {
+    Job() { liveJobs.fetch_add(1); }
+    ~Job() { liveJobs.fetch_sub(1); }
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
     std::uint32_t id = 0;
     HWND window = nullptr;
     ReadTarget target;
@@ -61,10 +67,7 @@ struct Job {
 };
 
 void Release(Job* job) {
-    if (job->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        delete job;
-        liveJobs.fetch_sub(1);
-    }
+    if (job->references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete job;
 }
 
 // --- the worker -------------------------------------------------------------------
@@ -100,13 +103,9 @@ public:
     // The source answered, announcing length (or not).
     bool Connected(std::optional<std::uint64_t> length) {
         if (!ledger_.Announce(length)) return Fail(ReadFault::TooLarge);
-        try {
-            // Room for what is announced, up to a point: a server may announce
-            // far more than it sends.
-            job_.bytes.reserve(std::min<std::uint32_t>(ledger_.Announced(), kReserveBytes));
-        } catch (const std::bad_alloc&) {
-            return Fail(ReadFault::Read, ERROR_NOT_ENOUGH_MEMORY);
-        }
+        // Room for what is announced, up to a point: a server may announce
+        // far more than it sends.
+        job_.bytes.reserve(std::min<std::uint32_t>(ledger_.Announced(), kReserveBytes));
         job_.total.store(ledger_.Announced());
         PostMessageW(job_.window, kConnectedMessage, job_.id, 0);
         return true;
@@ -114,11 +113,7 @@ public:
 
     bool Take(const std::uint8_t* data, DWORD n) {
         if (!ledger_.Add(n)) return Fail(ReadFault::TooLarge);
-        try {
-            job_.bytes.insert(job_.bytes.end(), data, data + n);
-        } catch (const std::bad_alloc&) {
-            return Fail(ReadFault::Read, ERROR_NOT_ENOUGH_MEMORY);
-        }
+        job_.bytes.insert(job_.bytes.end(), data, data + n);
         job_.received.store(ledger_.Received());
         // At most one Receiving message waits in the queue: it reports the
         // count as it is when it is handled.
@@ -138,8 +133,8 @@ private:
     ReadLedger ledger_;
 };
 
-bool ReadLocalFile(const std::string& path, Transfer& transfer) {
-    FileHandle file{CreateFileA(path.c_str(), GENERIC_READ,
+bool ReadLocalFile(const char* path, Transfer& transfer) {
+    FileHandle file{CreateFileA(path, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return transfer.Fail(ReadFault::Open, GetLastError());
@@ -159,26 +154,47 @@ bool ReadLocalFile(const std::string& path, Transfer& transfer) {
     }
 }
 
-// The file in which the system's internet cache keeps its copy of url, if
-// it has one.
-std::optional<std::string> CachedCopy(const char* url) {
+// The system's internet cache's entry for url, if it has one, in a buffer
+// that holds its local file name too.
+std::vector<std::uint8_t> CacheEntry(const char* url) {
     DWORD size = 0;
-    if (GetUrlCacheEntryInfoA(url, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::nullopt;
-    std::vector<std::uint8_t> buffer;
-    try {
-        buffer.resize(size);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    if (GetUrlCacheEntryInfoA(url, nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    std::vector<std::uint8_t> buffer(size);
     auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
-    if (!GetUrlCacheEntryInfoA(url, info, &size) || !info->lpszLocalFileName) return std::nullopt;
-    return std::string(info->lpszLocalFileName);
+    if (size < sizeof *info || !GetUrlCacheEntryInfoA(url, info, &size) || !info->lpszLocalFileName) return {};
+    return buffer;
+}
+
+// A session through the proxy the user has configured for the network
+// connection, or a direct one. The automatic parts of the settings (proxy
+// discovery, a configuration script) are left out: they could stall a first
+// read for seconds. The settings are read here rather than by the session
+// (INTERNET_OPEN_TYPE_PRECONFIG_WITH_NO_AUTOPROXY), as not every WinINet
+// honours that type (Wine's opens a direct session).
+HINTERNET OpenSession() {
+    INTERNET_PER_CONN_OPTIONA options[3] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    INTERNET_PER_CONN_OPTION_LISTA list = {};
+    list.dwSize = sizeof list;
+    list.dwOptionCount = 3;
+    list.pOptions = options;
+    DWORD size = sizeof list;
+    const bool read = InternetQueryOptionA(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size);
+    char* const server = read ? options[1].Value.pszValue : nullptr;
+    char* const bypass = read ? options[2].Value.pszValue : nullptr;
+    const bool proxy = read && (options[0].Value.dwValue & PROXY_TYPE_PROXY) && server && *server;
+    HINTERNET session = proxy ? InternetOpenA("Velmora", INTERNET_OPEN_TYPE_PROXY, server, bypass, 0)
+                              : InternetOpenA("Velmora", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    // The setting's texts are the caller's to free.
+    if (server) GlobalFree(server);
+    if (bypass) GlobalFree(bypass);
+    return session;
 }
 
 bool ReadHttp(const Job& job, Transfer& transfer) {
-    // Direct: no proxy and no proxy discovery, which could stall the first
-    // read for seconds.
-    InternetHandle session{InternetOpenA("Velmora", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)};
+    InternetHandle session{OpenSession()};
     if (!session.handle) return transfer.Fail(ReadFault::Open, GetLastError());
     DWORD timeout = kReadTimeoutMs;
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
@@ -194,8 +210,13 @@ bool ReadHttp(const Job& job, Transfer& transfer) {
         const DWORD error = GetLastError();
         // Not every WinINet honours the fail-over flag (Wine's does not):
         // read the cache's copy ourselves.
-        if (job.policy.cacheFallback && !transfer.Cancelled())
-            if (const auto copy = CachedCopy(url)) return ReadLocalFile(*copy, transfer);
+        if (job.policy.cacheFallback && !transfer.Cancelled()) {
+            const std::vector<std::uint8_t> entry = CacheEntry(url);
+            if (!entry.empty()) {
+                const auto* info = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOA*>(entry.data());
+                return ReadLocalFile(info->lpszLocalFileName, transfer);
+            }
+        }
         return transfer.Fail(ReadFault::Open, error);
     }
     if (transfer.Cancelled()) return false;
@@ -233,8 +254,15 @@ unsigned __stdcall Work(void* argument) {
     Job* job = static_cast<Job*>(argument);
     {
         Transfer transfer(*job);
-        const bool ok = job->target.source == ReadSource::Http ? ReadHttp(*job, transfer)
-                                                               : ReadLocalFile(job->target.location, transfer);
+        bool ok = false;
+        // No exception may leave the thread: memory running out here fails
+        // the read like a reset connection (the handles close on the way out).
+        try {
+            ok = job->target.source == ReadSource::Http ? ReadHttp(*job, transfer)
+                                                        : ReadLocalFile(job->target.location.c_str(), transfer);
+        } catch (const std::bad_alloc&) {
+            ok = transfer.Fail(ReadFault::Read, ERROR_NOT_ENOUGH_MEMORY);
+        }
         if (!ok) std::vector<std::uint8_t>().swap(job->bytes);  // a failed read holds no memory
     }
     if (!job->cancelled.load()) {
@@ -325,10 +353,15 @@ void Deliver(std::uint32_t id, UINT message) {
 
 LRESULT CALLBACK ReaderProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == kConnectedMessage || message == kReceivingMessage || message == kDoneMessage) {
-        // No exception of a handler crosses the window procedure.
+        const auto id = static_cast<std::uint32_t>(w);
+        // No exception of a handler crosses the window procedure. A read whose
+        // end could not be delivered (no memory for a copy) is over all the
+        // same: it must not hold a place among the live reads.
         try {
-            Deliver(static_cast<std::uint32_t>(w), message);
+            Deliver(id, message);
         } catch (...) {
+            if (message == kDoneMessage)
+                if (const auto it = Reads().find(id); it != Reads().end()) Forget(it);
         }
         return 0;
     }
@@ -356,31 +389,41 @@ AsyncReader::~AsyncReader() { CancelAll(); }
 bool AsyncReader::Start(const std::string& path, const std::string& name, unsigned options) {
     if (uiThread == 0) uiThread = GetCurrentThreadId();
     if (uiThread != GetCurrentThreadId()) return false;
-    ReadTarget target = ClassifyReadPath(path);
-    if (target.source == ReadSource::Unsupported) return false;
-    Cancel(name);
-    HWND window = ReaderWindow();
-    if (!window || liveThreads.load() >= kMaxLiveReads) return false;
+    // Out of memory anywhere here: not started, nothing held.
+    try {
+        ReadTarget target = ClassifyReadPath(path);
+        if (target.source == ReadSource::Unsupported) return false;
+        Cancel(name);
+        HWND window = ReaderWindow();
+        // Cancelled reads do not count: a host that retries against a silent
+        // server is not refused while its abandoned workers run out their
+        // timeouts. Their threads have a ceiling of their own.
+        if (!window || static_cast<long>(Reads().size()) >= kMaxLiveReads || liveThreads.load() >= kMaxReadThreads)
+            return false;
 
-    Job* job = new (std::nothrow) Job;
-    if (!job) return false;
-    liveJobs.fetch_add(1);
-    job->id = nextId++;
-    if (nextId == 0) nextId = 1;
-    job->window = window;
-    job->target = std::move(target);
-    job->policy = CachePolicyFor(options);
-    Reads()[job->id] = Entry{this, name, job};
-    liveThreads.fetch_add(1);
-    const std::uintptr_t thread = _beginthreadex(nullptr, 0, &Work, job, 0, nullptr);
-    if (!thread) {
-        liveThreads.fetch_sub(1);
-        Release(job);  // the worker's reference
-        Forget(Reads().find(job->id));
+        std::unique_ptr<Job> job(new (std::nothrow) Job);
+        if (!job) return false;
+        job->id = nextId++;
+        if (nextId == 0) nextId = 1;
+        job->window = window;
+        job->target = std::move(target);
+        job->policy = CachePolicyFor(options);
+        const auto [entry, inserted] = Reads().emplace(job->id, Entry{this, name, job.get()});
+        if (!inserted) return false;  // its id is still taken after 2^32 reads
+        Job* const started = job.release();  // the registry's and the worker's now
+        liveThreads.fetch_add(1);
+        const std::uintptr_t thread = _beginthreadex(nullptr, 0, &Work, started, 0, nullptr);
+        if (!thread) {
+            liveThreads.fetch_sub(1);
+            Release(started);  // the worker's reference
+            Forget(entry);
+            return false;
+        }
+        CloseHandle(reinterpret_cast<HANDLE>(thread));  // nobody waits for it
+        return true;
+    } catch (const std::bad_alloc&) {
         return false;
     }
-    CloseHandle(reinterpret_cast<HANDLE>(thread));  // nobody waits for it
-    return true;
 }
 
 void AsyncReader::Cancel(const std::string& name) {

@@ -24,9 +24,13 @@ struct ReadProgress {
     unsigned long code = 0;  // with Open and Read: the system error; with HttpStatus: the status
 };
 
-// Worker threads of all readers of the process together, cancelled ones
-// included until they have ended; a Start beyond them fails.
+// Reads of all readers of the process together that are neither over nor
+// cancelled; a Start beyond them fails.
 constexpr long kMaxLiveReads = 8;
+// Worker threads of the process, cancelled ones included until they have
+// ended: a bound on what a host that keeps starting and cancelling reads
+// against silent servers can pile up; a Start beyond it fails.
+constexpr long kMaxReadThreads = 32;
 // The longest a connection, a send or a single receive may take. A cancelled
 // read whose server has gone silent ends after at most this long.
 constexpr DWORD kReadTimeoutMs = 15000;
@@ -45,8 +49,9 @@ public:
     // Starts reading path under name; a read of the same name still running
     // is cancelled first. options: kReadCacheIfNetFails or 0. False, and no
     // report follows, when the path cannot be read (empty, too long, a scheme
-    // other than http, https and file), kMaxLiveReads workers are running, the
-    // worker cannot be started, or the caller is not the user-interface thread.
+    // other than http, https and file), kMaxLiveReads reads are live or
+    // kMaxReadThreads workers are running, the worker cannot be started, there
+    // is no memory for it, or the caller is not the user-interface thread.
     // A path that is well formed but cannot be reached starts, and fails with
     // a report of status Failed.
     bool Start(const std::string& path, const std::string& name, unsigned options = 0);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app_win32.h"
 #include "mouse_pointer_win32.h"
+#include "twips.h"
 
 namespace forms {
 
@@ -60,6 +62,15 @@ void UserControl::ParentShown(bool shown) {
         shown_ = false;
         OnHide();
     }
+}
+
+void UserControl::Realize() {
+    if (Width() == 0 && Height() == 0 && (defaultWidthTwips_ != 0 || defaultHeightTwips_ != 0)) {
+        const bool pixels = container_.GetScaleMode() == ScaleMode::Pixels;
+        Move(Left(), Top(), pixels ? TwipsToPixels(defaultWidthTwips_, TwipsPerPixelX()) : defaultWidthTwips_,
+             pixels ? TwipsToPixels(defaultHeightTwips_, TwipsPerPixelY()) : defaultHeightTwips_);
+    }
+    WindowedControl::Realize();
 }
 
 void UserControl::Layout() {

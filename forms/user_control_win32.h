@@ -50,9 +50,17 @@ public:
 
     void ParentShown(bool shown) override;
     void Layout() override;
+    void Realize() override;
 
 protected:
     explicit UserControl(Container& container, DWORD extraStyle = 0);
+
+    // The size a control placed without one takes (both width and height 0
+    // when its window is made), in twips; none by default.
+    void SetDefaultSize(int widthTwips, int heightTwips) {
+        defaultWidthTwips_ = widthTwips;
+        defaultHeightTwips_ = heightTwips;
+    }
 
     // Persistence: defaults for a new instance, or the stored values.
     virtual void InitProperties() {}
@@ -103,6 +111,7 @@ private:
     COLORREF backColor_ = GetSysColor(COLOR_BTNFACE);
     bool opaque_ = true;
     bool shown_ = false;
+    int defaultWidthTwips_ = 0, defaultHeightTwips_ = 0;
     int pressedButtons_ = 0;
     bool leftDownInside_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "app_win32.h"
 #include "current_frame_export.h"
@@ -16,7 +17,44 @@ struct MaskInfo {
 
 namespace {
 constexpr char kRemoteName[] = "remoteGIF";
+
+struct FileHandle {
+    HANDLE handle;
+    ~FileHandle() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+// What LoadAnimatedGIF_File takes from a file: its bytes; none when it does
+// not exist or cannot be read (the bytes held stay); or, with a failure, a
+// file refused unread because it passes maxBytes or memory cannot hold it.
+struct FileContents {
+    std::optional<std::vector<std::uint8_t>> bytes;
+    GifLoadFailure refused;
+};
+
+FileContents ReadGifFile(const std::string& fileName, std::size_t maxBytes) {
+    const DWORD attributes = GetFileAttributesA(fileName.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    FileHandle file{CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)};
+    LARGE_INTEGER size = {};
+    if (file.handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.handle, &size)) return {};
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+        return {std::nullopt, {GifLoadError::FileTooLarge, size.QuadPart, static_cast<std::int64_t>(maxBytes)}};
+    std::vector<std::uint8_t> data;
+    try {
+        data.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, {GifLoadError::OutOfMemory, size.QuadPart, 0}};
+    }
+    DWORD read = 0;
+    if (!data.empty() &&
+        !(ReadFile(file.handle, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size()))
+        return {};
+    return {std::move(data), {}};
 }
+}  // namespace
 
 ucAniGIF::ucAniGIF(forms::Container& container)
     : UserControl(container), timer_([this] { surface_.Player().OnTimer(); }) {
@@ -28,7 +66,7 @@ ucAniGIF::ucAniGIF(forms::Container& container)
         RaiseRemoteLoadFailure();
     };
     download_.onComplete = [this](const std::string&, std::vector<std::uint8_t> bytes) {
-        surface_.RemoteCompleted(bytes);
+        surface_.RemoteCompleted(std::move(bytes));
     };
 }
 
@@ -114,29 +152,13 @@ void ucAniGIF::WriteProperties(PropertyStore& store) {
 }
 
 bool ucAniGIF::LoadAnimatedGIF_File(const std::string& fileName) {
-    std::optional<std::vector<std::uint8_t>> bytes;
-    const DWORD attributes = GetFileAttributesA(fileName.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        HANDLE file = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            LARGE_INTEGER size = {};
-            // A file beyond what a GIF may be is not read at all.
-            if (GetFileSizeEx(file, &size) && static_cast<std::uint64_t>(size.QuadPart) <= kGifMaxFileBytes) {
-                std::vector<std::uint8_t> data(static_cast<std::size_t>(size.QuadPart));
-                DWORD read = 0;
-                if (data.empty() || (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) &&
-                                     read == data.size()))
-                    bytes = std::move(data);
-            }
-            CloseHandle(file);
-        }
-    }
-    return surface_.LoadBytes(std::move(bytes));
+    FileContents file = ReadGifFile(fileName, surface_.Player().Limits().maxFileBytes);
+    if (file.refused.error != GifLoadError::None) return surface_.Refuse(file.refused);
+    return surface_.LoadBytes(std::move(file.bytes));
 }
 
 bool ucAniGIF::LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions) {
-    return surface_.LoadBytes(ArrayBytes(data, elementSize, dimensions));
+    return surface_.LoadArray(data, elementSize, dimensions);
 }
 
 OlePicture ucAniGIF::AnimatedGIF() const {
@@ -152,8 +174,15 @@ void ucAniGIF::SetAnimatedGIF(IPicture* picture) {
         surface_.LoadPictureBytes(std::nullopt);
         return;
     }
+    std::optional<std::vector<std::uint8_t>> gif;
+    try {
+        gif = PictureFileBytes(picture);
+    } catch (const std::bad_alloc&) {
+        surface_.Refuse({GifLoadError::OutOfMemory, 0, 0});
+        return;
+    }
     // A picture without file bytes loads nothing: the control ends up empty.
-    surface_.LoadPictureBytes(PictureFileBytes(picture).value_or(std::vector<std::uint8_t>{}));
+    surface_.LoadPictureBytes(std::move(gif).value_or(std::vector<std::uint8_t>{}));
 }
 
 void ucAniGIF::Blit(HDC dc, const GifPaint& paint) {

@@ -53,6 +53,9 @@ public:
     void SetMousePointerValue(std::int32_t value);
 
     // --- methods ------------------------------------------------------------------
+    // The load methods (and writing AnimatedGIF) throw nothing: when memory
+    // runs out they fail, and a file or array beyond kGifMaxFileBytes is
+    // refused unread; the control is empty afterwards.
     bool LoadAnimatedGIF_File(const std::string& fileName);
     // An array of any element type, of one or two dimensions.
     template <class T>

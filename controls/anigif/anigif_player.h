@@ -66,6 +66,10 @@ public:
     // timer can be started).
     std::int32_t LoadGif();
     const GifLoadFailure& LastLoadFailure() const { return failure_; }
+    // Ends as a failed load does (nothing loaded, no bytes held), recording
+    // why: for bytes the control refused to take, or memory that ran out
+    // outside LoadGif's own allocations.
+    void Refuse(const GifLoadFailure& why) { Fail(why); }
     // Releases the animation and stops the timer.
     void ResetGif();
 
@@ -128,6 +132,7 @@ public:
 
     // Tighter limits (tests, fuzzing); the defaults are the documented ones.
     void SetLimits(const GifLimits& limits) { limits_ = limits; }
+    const GifLimits& Limits() const { return limits_; }
 
 private:
     enum class Pending { None, Frame, DeferredDecode };

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 #include <limits>
+#include <new>
 
 namespace {
 constexpr std::int32_t kMinDelay = 10, kMaxDelay = 32700;
@@ -49,16 +50,14 @@ std::string_view PropertyHelp(std::string_view name) {
     return {};
 }
 
-std::optional<std::vector<std::uint8_t>> ArrayBytes(const void* data, std::size_t elementSize,
-                                                    std::span<const std::size_t> dimensions) {
-    if (!data || dimensions.empty() || dimensions.size() > 2) return std::nullopt;
+std::optional<std::size_t> ArrayByteCount(std::size_t elementSize, std::span<const std::size_t> dimensions) {
+    if (dimensions.empty() || dimensions.size() > 2) return std::nullopt;
     std::size_t bytes = elementSize;
     for (const std::size_t count : dimensions) {
-        if (count != 0 && bytes > SIZE_MAX / count) return std::nullopt;
+        if (count != 0 && bytes > SIZE_MAX / count) return SIZE_MAX;
         bytes *= count;
     }
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    return std::vector<std::uint8_t>(p, p + bytes);
+    return bytes;
 }
 
 AniGifSurface::AniGifSurface(AniGifSurfaceHost& host) : host_(host), player_(host) {
@@ -139,31 +138,65 @@ void AniGifSurface::SetDelayAnimation(std::int32_t value) {
     host_.PropertyChanged("DelayAnimation");
 }
 
+// No exception leaves a load method: the control's caller may be a window
+// procedure or a timer callback.
+template <class Load>
+bool AniGifSurface::Guarded(Load load) {
+    try {
+        return load();
+    } catch (const std::bad_alloc&) {
+        return Refuse({GifLoadError::OutOfMemory, 0, 0});
+    }
+}
+
+bool AniGifSurface::Refuse(const GifLoadFailure& why) {
+    player_.Refuse(why);
+    return false;
+}
+
 bool AniGifSurface::LoadBytes(std::optional<std::vector<std::uint8_t>> bytes) {
-    if (bytes) player_.SetGifBytes(std::move(*bytes));
-    if (player_.LoadGif() == 0) return false;
-    const std::int32_t stretch = player_.Stretch();
-    if (stretch == 1 || stretch == 3 || stretch == 4) ResizeForStretch();
-    return true;
+    return Guarded([&] {
+        if (bytes) player_.SetGifBytes(std::move(*bytes));
+        if (player_.LoadGif() == 0) return false;
+        const std::int32_t stretch = player_.Stretch();
+        if (stretch == 1 || stretch == 3 || stretch == 4) ResizeForStretch();
+        return true;
+    });
+}
+
+bool AniGifSurface::LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions) {
+    const std::optional<std::size_t> size = data ? ArrayByteCount(elementSize, dimensions) : std::nullopt;
+    if (!size) return LoadBytes(std::nullopt);
+    const std::size_t limit = player_.Limits().maxFileBytes;
+    if (*size > limit)
+        return Refuse({GifLoadError::FileTooLarge, static_cast<std::int64_t>(std::min<std::uint64_t>(*size, INT64_MAX)),
+                       static_cast<std::int64_t>(limit)});
+    return Guarded([&] {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        return LoadBytes(std::vector<std::uint8_t>(p, p + *size));
+    });
 }
 
 void AniGifSurface::LoadPictureBytes(std::optional<std::vector<std::uint8_t>> gif) {
-    if (gif)
-        player_.SetGifBytes(std::move(*gif));
-    else
-        player_.ReleaseGifBytes();
-    if (player_.LoadGif() != 0 && !host_.UserMode()) {
-        // In a designer the control takes the GIF's own size.
-        const std::int32_t stretch = player_.Stretch();
-        player_.SetStretch(4);
-        ResizeForStretch();
-        player_.SetStretch(stretch);
-    }
+    Guarded([&] {
+        if (gif)
+            player_.SetGifBytes(std::move(*gif));
+        else
+            player_.ReleaseGifBytes();
+        if (player_.LoadGif() != 0 && !host_.UserMode()) {
+            // In a designer the control takes the GIF's own size.
+            const std::int32_t stretch = player_.Stretch();
+            player_.SetStretch(4);
+            ResizeForStretch();
+            player_.SetStretch(stretch);
+        }
+        return true;
+    });
     Repaint();
     host_.PropertyChanged("AnimatedGIF");
 }
 
-void AniGifSurface::RemoteCompleted(const std::vector<std::uint8_t>& received) {
+void AniGifSurface::RemoteCompleted(std::vector<std::uint8_t> received) {
     if (received.size() < kGifRemoteMinimumBytes) {
         host_.RaiseRemoteLoadFailure();
         return;
@@ -179,24 +212,25 @@ void AniGifSurface::RemoteCompleted(const std::vector<std::uint8_t>& received) {
     host_.RaiseRemoteLoadComplete(static_cast<float>(Truncate(host_.PixelsToContainerX(width))),
                                   static_cast<float>(Truncate(host_.PixelsToContainerY(height))), cancel);
     if (cancel) return;
-    player_.SetGifBytes(received);
-    if (player_.LoadGif() == 0) return;
-    const std::int32_t stretch = player_.Stretch();
-    if (stretch == 1 || stretch == 3 || stretch == 4) ResizeForStretch();
+    // A failing load after RemoteLoadComplete raises nothing more.
+    LoadBytes(std::move(received));
 }
 
 void AniGifSurface::ReadProperties(const PropertyStore& store, AniGifSurfaceValues& surface) {
-    // Assigned as they are, without the side effects of the property writes.
-    player_.SetGifBytes(store.Read("GIF", player_.GifBytes()));
-    player_.SetMinFrameDelay(store.Read("Delay", static_cast<std::int16_t>(player_.MinFrameDelay())));
-    player_.SetStretch(store.Read("Stretch", std::int32_t{1}));
-    const std::int32_t delayLoad = store.Read("DelayLoad", std::int32_t{1});
-    player_.SetDelayAnimation(delayLoad == -1 ? 1 : delayLoad);
-    player_.SetMirrored(store.Read("Mirror", std::int32_t{0}));
-    surface.enabled = store.Read("Enabled", true);
-    surface.mouseIcon = store.Read("MouseIcon", PictureData{});
-    surface.mousePointer = store.Read("MousePointer", std::int16_t{0});
-    if (player_.LoadGif() != 0) player_.SetLoops(store.Read("Loops", player_.Loops()));
+    Guarded([&] {
+        // Assigned as they are, without the side effects of the property writes.
+        player_.SetGifBytes(store.Read("GIF", player_.GifBytes()));
+        player_.SetMinFrameDelay(store.Read("Delay", static_cast<std::int16_t>(player_.MinFrameDelay())));
+        player_.SetStretch(store.Read("Stretch", std::int32_t{1}));
+        const std::int32_t delayLoad = store.Read("DelayLoad", std::int32_t{1});
+        player_.SetDelayAnimation(delayLoad == -1 ? 1 : delayLoad);
+        player_.SetMirrored(store.Read("Mirror", std::int32_t{0}));
+        surface.enabled = store.Read("Enabled", true);
+        surface.mouseIcon = store.Read("MouseIcon", PictureData{});
+        surface.mousePointer = store.Read("MousePointer", std::int16_t{0});
+        if (player_.LoadGif() != 0) player_.SetLoops(store.Read("Loops", player_.Loops()));
+        return true;
+    });
 }
 
 void AniGifSurface::WriteProperties(PropertyStore& store, const AniGifSurfaceValues& surface) const {

@@ -38,11 +38,10 @@ struct AniGifSurfaceValues {
     std::int16_t mousePointer = 0;
 };
 
-// LoadAnimatedGIF_Array's bytes: the raw memory of an array of one or two
-// dimensions (element size x every dimension's count); none for other
-// shapes, or sizes that do not fit in memory.
-std::optional<std::vector<std::uint8_t>> ArrayBytes(const void* data, std::size_t elementSize,
-                                                    std::span<const std::size_t> dimensions);
+// LoadAnimatedGIF_Array's byte count: element size x every dimension's
+// count, for an array of one or two dimensions; none for other shapes. A
+// count beyond the address space reads as SIZE_MAX, which every limit refuses.
+std::optional<std::size_t> ArrayByteCount(std::size_t elementSize, std::span<const std::size_t> dimensions);
 
 // The description a property or method publishes for property browsers;
 // empty for a name the control does not have.
@@ -78,14 +77,24 @@ public:
     std::int32_t DelayAnimation() const { return player_.DelayAnimation(); }
     void SetDelayAnimation(std::int32_t value);
 
-    // LoadAnimatedGIF_File and LoadAnimatedGIF_Array: the new bytes (none
-    // keeps the bytes held, as for a file that does not exist), then the
-    // load; on success the control is resized for Stretch 1, 3 and 4.
+    // The load methods. None of them throws: memory that runs out anywhere in
+    // a load fails it (GifLoadError::OutOfMemory), and the control is empty.
+    //
+    // LoadAnimatedGIF_File: the new bytes (none keeps the bytes held, as for
+    // a file that does not exist), then the load; on success the control is
+    // resized for Stretch 1, 3 and 4.
     bool LoadBytes(std::optional<std::vector<std::uint8_t>> bytes);
+    // LoadAnimatedGIF_Array: a copy of the array's raw memory, then as
+    // LoadBytes; no array, or one of another shape, keeps the bytes held. An
+    // array beyond the file limit is refused without being copied.
+    bool LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions);
+    // Bytes a load method could not take (a file beyond the limit, no memory
+    // for its copy): the control ends empty, as after a failed load; false.
+    bool Refuse(const GifLoadFailure& why);
     // Writing AnimatedGIF: a picture's GIF bytes, or none to release them.
     void LoadPictureBytes(std::optional<std::vector<std::uint8_t>> gif);
     // A download of LoadAnimatedGIF_Remote arrived with these bytes.
-    void RemoteCompleted(const std::vector<std::uint8_t>& received);
+    void RemoteCompleted(std::vector<std::uint8_t> received);
 
     // Life cycle.
     void Shown() { player_.SetPlayTimer(kGifTimerPlay); }
@@ -101,6 +110,8 @@ public:
     void WriteProperties(PropertyStore& store, const AniGifSurfaceValues& surface) const;
 
 private:
+    template <class Load>
+    bool Guarded(Load load);
     void ResizeForStretch();
     void Repaint() { host_.Refresh(); }
 

@@ -19,13 +19,19 @@
 #include "gif_lzw.h"
 #include "gif_scan.h"
 
-// Resource limits. They keep long real animations (300 frames of 640 x 480
-// take a 92 MB strip) and refuse, before allocating, files whose sizes would
-// overflow the arithmetic or take more memory than a 32-bit program can
-// spare. The memory a load takes is about the strip plus 8 bytes per pixel of
-// the logical picture (canvas, mask, one frame's scratch and paint images),
-// plus 1 KiB per colour table (at most kGifMaxFrameCount + 1 of them).
-constexpr std::size_t kGifMaxFileBytes = std::size_t{1} << 30;         // the GIF file itself
+// Resource limits, sized for a 32-bit process (2 GiB of address space, in
+// pieces between the system's DLLs). They keep long real animations (300
+// frames of 640 x 480 take a 92 MB strip) and refuse, before allocating,
+// files whose sizes would overflow the arithmetic or take more memory than a
+// 32-bit program can spare. A load takes about the GIF bytes twice (the bytes
+// and one frame's image data), the strip, 8 bytes per pixel of the logical
+// picture (canvas, mask, one frame's scratch and paint images) and 1 KiB per
+// colour table (at most kGifMaxFrameCount + 1 of them): at most about
+// 2 x 64 + 128 + 8 x 16 + 32 = 416 MiB, in blocks of at most 128 MiB. The
+// file limit is the download limit (kMaxReadBytes), so a banner loads the
+// same way from a file, an array or the network. Memory that runs out within
+// the limits fails the load (OutOfMemory) like any other failure.
+constexpr std::size_t kGifMaxFileBytes = std::size_t{64} << 20;        // the GIF file itself
 constexpr std::int64_t kGifMaxStripBytes = std::int64_t{128} << 20;    // the frame strip
 constexpr std::int64_t kGifMaxPicturePixels = std::int64_t{16} << 20;  // ActualWidth x ActualHeight
 
@@ -41,10 +47,10 @@ enum class GifLoadError {
     NoBytes,          // the control holds no GIF bytes
     NotAGif,          // the scan returned 0
     EmptyPicture,     // ActualWidth or ActualHeight is 0: nothing to scale or show
-    FileTooLarge,     // more bytes than maxFileBytes
+    FileTooLarge,     // more bytes than maxFileBytes (a file or array is refused unread)
     StripTooLarge,    // the frame strip would exceed maxStripBytes
     PictureTooLarge,  // the logical picture would exceed maxPicturePixels
-    OutOfMemory,      // an allocation within the limits failed all the same
+    OutOfMemory,      // an allocation within the limits failed all the same (the bytes' copy included)
 };
 
 struct GifLoadFailure {

@@ -1,6 +1,7 @@
 #include "ole_picture_win32.h"
 
 #include <cstring>
+#include <memory>
 
 namespace {
 // OLE is started once for the user-interface thread, on first use, and left
@@ -38,22 +39,21 @@ OlePicture LoadPictureFromBytes(const std::uint8_t* bytes, std::size_t length) {
 std::optional<std::vector<std::uint8_t>> PictureFileBytes(IPicture* picture) {
     if (!picture) return std::nullopt;
     EnsureOle();
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return std::nullopt;
+    IStream* raw = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &raw))) return std::nullopt;
+    const std::unique_ptr<IStream, void (*)(IStream*)> stream(raw, [](IStream* s) { s->Release(); });
     LONG size = 0;
-    std::optional<std::vector<std::uint8_t>> bytes;
     // The memory-copy form writes the bytes the picture was loaded from.
-    if (SUCCEEDED(picture->SaveAsFile(stream, TRUE, &size)) && size > 0) {
-        HGLOBAL block = nullptr;
-        STATSTG stat = {};
-        if (SUCCEEDED(GetHGlobalFromStream(stream, &block)) && SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME))) {
-            const std::size_t length = static_cast<std::size_t>(stat.cbSize.QuadPart);
-            if (const auto* at = static_cast<const std::uint8_t*>(GlobalLock(block))) {
-                bytes.emplace(at, at + length);
-                GlobalUnlock(block);
-            }
-        }
-    }
-    stream->Release();
+    if (FAILED(picture->SaveAsFile(raw, TRUE, &size)) || size <= 0) return std::nullopt;
+    HGLOBAL block = nullptr;
+    STATSTG stat = {};
+    if (FAILED(GetHGlobalFromStream(raw, &block)) || FAILED(raw->Stat(&stat, STATFLAG_NONAME))) return std::nullopt;
+    // Allocated before the block is locked: running out of memory here
+    // leaves nothing locked or open.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    const auto* at = static_cast<const std::uint8_t*>(GlobalLock(block));
+    if (!at) return std::nullopt;
+    if (!bytes.empty()) std::memcpy(bytes.data(), at, bytes.size());
+    GlobalUnlock(block);
     return bytes;
 }

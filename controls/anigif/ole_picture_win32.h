@@ -39,5 +39,6 @@ private:
 // in a stream that frees it, loaded with OleLoadPicture. None on any failure.
 OlePicture LoadPictureFromBytes(const std::uint8_t* bytes, std::size_t length);
 
-// The file a picture was loaded from (its memory copy), or none.
+// The file a picture was loaded from (its memory copy), or none. Throws
+// std::bad_alloc when memory cannot hold the copy (nothing is left open).
 std::optional<std::vector<std::uint8_t>> PictureFileBytes(IPicture* picture);

@@ -15,6 +15,10 @@ namespace command {
 // The six skin pictures (HighLightSelect is the same picture as HighLight).
 enum class Skin { Normal, HighLight, HighLightSelect, Selected, Pressed, Disable };
 
+// The size of a button placed without one.
+constexpr int kDefaultWidthTwips = 1755;
+constexpr int kDefaultHeightTwips = 420;
+
 // Visual states, the values of m_State.
 enum State : std::uint8_t {
     kUninitialised = 0,

@@ -54,6 +54,7 @@ std::int32_t Px(double twips, float twipsPerPixel) {
 
 Command::Command(forms::Container& container) : UserControl(container), tmrMouse_([this] { PollPointer(); }) {
     SetAutoRedraw(true);
+    SetDefaultSize(command::kDefaultWidthTwips, command::kDefaultHeightTwips);
 }
 
 Command::~Command() { tmrMouse_.Stop(); }

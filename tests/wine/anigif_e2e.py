@@ -249,9 +249,30 @@ def remote_loading():
         check(counts == [2, 25, 25, 25, 25, 25, 25], f"frame counts {counts}")
 
 
+def memory_exhaustion():
+    """A file or array at the 64 MiB limit loads; one a byte longer is refused. Memory running out at each
+    allocation of the file, array and picture loads in turn fails that load and empties the control."""
+    limit = 64 << 20
+    gif = make_gif(20, 20, PALETTE, [dict(pixels=bytes((i,) * 400)) for i in (1, 2, 3)])
+    with harness.WineSession("anigif-memory", screen=(640, 480)) as s:
+        for name, size in (("past.gif", limit + 1), ("at.gif", limit)):
+            with open(s.write_c("C:\\" + name, gif), "r+b") as f:
+                f.truncate(size)  # zeros after the trailer, which the scan never reaches
+        steps = [f"{method}:C:\\{name}" for name in ("past.gif", "at.gif", "g.gif") for method in ("file", "array")]
+        probe = Probe(s, steps + ["starve:file", "starve:array", "starve:picture", "state"], {"g.gif": gif})
+        probe.wait_for("state", timeout=90)
+        loads = [l for l in probe.lines() if l.split()[0] in ("file", "array")]
+        check(loads == ["file 0 frames 0", "array 0 frames 0"] + ["file 1 frames 3", "array 1 frames 3"] * 2, loads)
+        starved = probe.wait_for("starve", 3)
+        print(starved)
+        for line, frames in zip(starved, (3, 3, 1)):
+            words = line.split()  # starve KIND refused N frames F stray S
+            check(int(words[3]) >= 3 and int(words[5]) == frames and words[7] == "0", line)
+
+
 CASES = {f.__name__: f for f in (plays_with_its_delays_and_loops, stretch_mirror_transparency,
                                  pause_resume_hide_show, design_mode_and_picture, no_leaks, hostile_files,
-                                 remote_loading)}
+                                 remote_loading, memory_exhaustion)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))

@@ -58,6 +58,7 @@ def gradient_at(pixel, button, row):
 def looks():
     with harness.WineSession("command-looks", screen=(640, 480), locale="ja_JP.UTF-8") as s:
         probe = Probe(s)
+        check("plain 117 28" in probe.lines(), f"a button placed without a size: {probe.lines()}")
         x, y, w, h = SET
         normal = probe.shot("normal")
         # Normal: white at the top of the face, light at the bottom; outline

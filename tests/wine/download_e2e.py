@@ -141,9 +141,38 @@ def cache_copy_when_the_network_fails():
             check(progress[-1][:2] == (FAILED, 0) and progress[-1][3] == OPEN, f"{url} {options}: {progress}")
 
 
+def proxy_from_internet_settings():
+    with harness.WineSession("download-proxy") as s, http_fixture.HttpFixture() as http:
+        path, data = http_fixture.standard_routes(http)["good"]
+        key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
+        settings = (("ProxyEnable", "REG_DWORD", "1"), ("ProxyServer", "REG_SZ", f"127.0.0.1:{http.port}"))
+        for name, kind, value in settings:
+            code, _ = s.run("reg.exe", ["add", key, "/v", name, "/t", kind, "/d", value, "/f"], cwd=s.run_dir)
+            check(code == 0, f"reg add {name}: exit code {code}")
+        # A name no resolver knows: only the proxy can serve it, and no bypass
+        # rule for local addresses applies.
+        check_intact(probe(s, "http://banner.velmora.test" + path), data, "through the proxy")
+        served = [(r.path, r.proxied_for) for r in http.served()]
+        print("served:", served)
+        check(served == [(path, "banner.velmora.test")], f"the proxy saw {served}")
+
+
+def cap_counts_live_reads():
+    with harness.WineSession("download-cap") as s, socket.socket() as silent:
+        silent.bind(("127.0.0.1", 0))
+        silent.listen(64)  # connections are taken, and never answered
+        log = probe(s, f"http://127.0.0.1:{silent.getsockname()[1]}/x.gif", "retries=12", "quit=2000")
+        print(log.of("retries"), log.of("others"), log.of("end"))
+        # Eleven abandoned workers wait out their timeouts; only live reads count against the cap of 8.
+        check(log.of("retries")[0][0] == ["ok=12"] and log.of("others")[0][0] == ["ok=7"],
+              f"starts: {log.of('retries')} {log.of('others')}")
+        check(log.of("end")[0][0] == ["threads=19", "jobs=19"], f"at the end: {log.of('end')}")
+
+
 CASES = {f.__name__: f for f in (failures_give_status_zero, timer_ticks_during_slow_download,
                                  cancel_stops_delivery, quit_during_download,
-                                 cache_copy_when_the_network_fails)}
+                                 cache_copy_when_the_network_fails, proxy_from_internet_settings,
+                                 cap_counts_live_reads)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))

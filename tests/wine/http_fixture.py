@@ -11,6 +11,9 @@ bytes the test gives it: whole, slowly, cut off, or with another status.
         program.download(http.url("/banner.gif"))
         served = http.served("/banner.gif")                   # what went out, per request
 
+It answers as a proxy too: a request for a whole http address is served
+from the routes, and its Served record names the host (proxied_for).
+
 standard_routes(http) adds the usual set (good file, 14 bytes, not a GIF,
 404, cut off, slow) and returns their paths and bytes, so tests of different
 layers can share them. Every connection serves one request and closes.
@@ -22,6 +25,7 @@ import random
 import socketserver
 import threading
 import time
+import urllib.parse
 from dataclasses import dataclass, field
 
 # The smallest GIF89a: one pixel of a two-colour table.
@@ -49,6 +53,7 @@ class Served:
     aborted: bool = False  # the client went away before the body was out
     started: float = 0.0
     ended: float = 0.0
+    proxied_for: str = None  # the host of a request sent to this server as a proxy
 
 
 class _Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -114,9 +119,11 @@ class HttpFixture:
         return False
 
     def _serve(self, handler):
-        path = handler.path.split("?", 1)[0]
+        target = urllib.parse.urlsplit(handler.path)
+        path = target.path
         route = self.routes.get(path) or Route(body=b"not found", status=404, content_type="text/plain")
-        record = Served(path, dict(handler.headers), route.status, started=time.monotonic())
+        record = Served(path, dict(handler.headers), route.status, started=time.monotonic(),
+                        proxied_for=target.hostname)
         with self._lock:
             self._served.append(record)
         body = route.body

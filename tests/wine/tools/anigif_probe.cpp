@@ -13,6 +13,8 @@
 //   hide, show              the form
 //   wait:MS                 wait before the next step
 //   picture                 read AnimatedGIF, write it back -> "picture 1|0 frames N"
+//   starve:file|array|picture  that load (last file, frame on show) with 0, 1, ... allocations allowed until it
+//                           loads -> "starve KIND refused N frames F stray S" (S: failures not empty or not for memory)
 //   remote:URL              LoadAnimatedGIF_Remote (cancel:1 first makes the handler cancel)
 //   cycles:N                N loads of the last file, each followed by a reset
 //   steps:N                 N frame advances with Action 3
@@ -29,6 +31,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +41,17 @@
 #include "control_timer_win32.h"
 #include "form_win32.h"
 #include "gdi_win32.h"
+
+// Memory running out, for the starve step: with an allowance of 0 this
+// thread's operator new throws (the library's nothrow and array forms call it).
+thread_local long allowance = -1;
+
+void* operator new(std::size_t size) {
+    if (allowance == 0) throw std::bad_alloc();
+    if (allowance > 0) --allowance;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
 
 namespace {
 std::string logPath;
@@ -135,6 +149,8 @@ private:
             const OlePicture picture = gif.AnimatedGIF();
             gif.SetAnimatedGIF(picture.Get());
             Log("picture " + std::to_string(picture ? 1 : 0) + " frames " + std::to_string(gif.FrameCount()));
+        } else if (name == "starve") {
+            Starve(arg);
         } else if (name == "cancel") {
             cancelRemote_ = n != 0;
         } else if (name == "remote") {
@@ -166,6 +182,25 @@ private:
         } else if (name == "end") {
             Unload();
         }
+    }
+
+    void Starve(const std::string& kind) {
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(lastFile_);
+        const OlePicture picture = gif.AnimatedGIF();
+        int refused = 0, stray = 0;
+        for (long allowed = 0; allowed < 10000; ++allowed) {
+            allowance = allowed;
+            bool ok = true;
+            if (kind == "file") ok = gif.LoadAnimatedGIF_File(lastFile_);
+            if (kind == "array") ok = gif.LoadAnimatedGIF_Array(std::span<const std::uint8_t>(bytes));
+            if (kind == "picture") gif.SetAnimatedGIF(picture.Get());
+            allowance = -1;
+            if (ok && gif.FrameCount() > 0) break;
+            ++refused;
+            stray += gif.FrameCount() != 0 || gif.Player().LastLoadFailure().error != GifLoadError::OutOfMemory;
+        }
+        Log("starve " + kind + " refused " + std::to_string(refused) + " frames " + std::to_string(gif.FrameCount()) +
+            " stray " + std::to_string(stray));
     }
 
     std::vector<std::string> steps_;

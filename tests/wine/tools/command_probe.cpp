@@ -6,6 +6,7 @@
 //   "file" 25 x 21 at (120, 22), caption ...
 //   "off"  81 x 25 at (170, 20), caption ｷｬﾝｾﾙ, disabled
 //   "tiny"  7 x 7 at (270, 20), smaller than its two border bands
+//   "plain" at (180, 60), placed without a size; logs "plain W H" at load
 // A click on the label at (20, 70) resizes "set" to 95 x 41 (the label
 // itself is windowless: its click also proves the form's mouse events).
 // Every 10 ms the form notes when the pointer leaves "set" and when the
@@ -51,6 +52,7 @@ public:
         tiny.Move(270, 20, 7, 7);
         tiny.SetDesignData(DesignBag(""));
         tiny.SetTabIndex(4);
+        plain.SetLeft(180), plain.SetTop(60), plain.SetTabStop(false);
         set.SetDesignData(DesignBag("\xE8\xA8\xAD\xE5\xAE\x9A"));
         file.SetDesignData(DesignBag("..."));
         off.SetDesignData(DesignBag("\xEF\xBD\xB7\xEF\xBD\xAC\xEF\xBE\x9D\xEF\xBD\xBE\xEF\xBE\x99"));
@@ -71,6 +73,9 @@ protected:
     void OnLoad() override {
         for (Command* button : {&set, &file, &off}) button->Initialize();
         off.SetEnabled(false);
+        RECT r = {};
+        GetClientRect(plain.Hwnd(), &r);
+        Log(("plain " + std::to_string(r.right) + " " + std::to_string(r.bottom)).c_str());
     }
 
 private:
@@ -94,7 +99,7 @@ private:
         }
     }
 
-    Command set{*this}, file{*this}, off{*this}, tiny{*this};
+    Command set{*this}, file{*this}, off{*this}, tiny{*this}, plain{*this};
     forms::Label grow{*this};
     forms::Timer watch{*this, 10, [this] { Watch(); }};
     bool wasInside = false;

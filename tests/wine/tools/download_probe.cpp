@@ -7,7 +7,8 @@
 //   complete COUNT CRC32 T              (CRC32 in hex, as zlib computes it)
 //   cancel T | quit T
 //   end threads=N jobs=N T              (live workers and read states at the end)
-//   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS]
+//   retries ok=N T, others ok=N T       (retries=N: N starts, each replacing the one before, then 8 other names)
+//   download_probe LOG PATH [cancel=MS] [cancelat=BYTES] [quit=MS] [options=N] [linger=MS] [retries=N]
 // cancel=MS cancels the read MS after the start; cancelat=BYTES cancels it
 // from the first Receiving report at or past BYTES, after keeping the
 // user-interface thread busy for 300 ms; quit=MS unloads the form
@@ -51,6 +52,7 @@ struct Options {
     std::string path;
     unsigned long long cancelAt = 0, quitAt = 0, linger = 400, cancelAtBytes = 0;
     unsigned options = 0;
+    unsigned long long retries = 0;
 };
 
 class ProbeForm : public forms::Form {
@@ -86,11 +88,21 @@ public:
 
 protected:
     void OnLoad() override {
-        Log(reader_.Start(options_.path, "probe", options_.options) ? "start ok" : "start refused");
+        if (options_.retries) Retry();
+        Log(reader_.Reading("probe") || reader_.Start(options_.path, "probe", options_.options) ? "start ok"
+                                                                                                : "start refused");
         if (!reader_.Reading("probe")) EndIn(options_.linger);
     }
 
 private:
+    void Retry() {
+        int ok = 0, others = 0;
+        for (unsigned long long i = 0; i < options_.retries; ++i) ok += reader_.Start(options_.path, "probe");
+        for (int i = 0; i < 8; ++i) others += reader_.Start(options_.path, "other" + std::to_string(i));
+        Log("retries ok=" + std::to_string(ok));
+        Log("others ok=" + std::to_string(others));
+    }
+
     void EndIn(unsigned long long ms) {
         if (!endAt_) endAt_ = Now() + ms;
     }
@@ -132,6 +144,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         if (key == "quit") options.quitAt = value;
         if (key == "options") options.options = static_cast<unsigned>(value);
         if (key == "linger") options.linger = value;
+        if (key == "retries") options.retries = value;
     }
     if (logPath.empty()) return 64;
     static ProbeForm form(options);
