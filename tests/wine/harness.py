@@ -539,10 +539,12 @@ class WineSession:
     """One test's world: display, prefix, wineserver and the programs it starts."""
 
     def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False,
-                 display_args=()):
+                 display_args=(), dpi=None):
         self.name = name
         self.screen = screen
         self.display_args = display_args  # extra Xvfb arguments, e.g. ("-extension", "GLX")
+        # dpi=N: the prefix's system DPI (LogPixels), as a scaled display sets it.
+        self.dpi = dpi
         self.locale = locale
         # compiled_locale=True: the locale is compiled into a private folder
         # (LOCPATH), so Wine can reach Unix file names outside ASCII.
@@ -568,6 +570,8 @@ class WineSession:
         os.makedirs(self.artifacts, exist_ok=True)
         try:
             self.xvfb = Xvfb(*self.screen, extra=self.display_args)
+            if self.dpi:
+                self._set_dpi(self.dpi)
             if self.want_audio:
                 self.audio = AudioSink(os.path.join(self.run_dir, "pulse"))
                 self.audio.start()
@@ -583,6 +587,16 @@ class WineSession:
     def __exit__(self, *exc):
         self.close()
         return False
+
+    def _set_dpi(self, dpi):
+        # Programs read LogPixels when their wineserver starts: end the one
+        # that reg started before the session's own server comes up.
+        subprocess.run([WINE, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                        "/d", str(dpi), "/f"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=120, check=True, preexec_fn=_die_with_parent)
+        subprocess.run([WINESERVER, "-k"], env=self.env(), timeout=30, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=30, check=False)
 
     def close(self):
         for proc in reversed(self.processes):
