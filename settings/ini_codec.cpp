@@ -1,6 +1,6 @@
 #include "ini_codec.h"
 
-#include "cp932.h"
+#include "code_page.h"
 
 namespace {
 // Blanks trimmed around names and values. Ctrl-Z counts too: old editors

@@ -15,7 +15,7 @@
 //   '=', the value what follows it, both without surrounding blanks. A line
 //   without '=' (a comment, say) is a key without a value: it reads as "".
 // - Section names and keys match ignoring the case of ASCII letters only;
-//   double-byte characters compare byte for byte (see cp932.h). The names
+//   double-byte characters compare byte for byte (see code_page.h). The names
 //   asked for are trimmed of blanks too.
 // - Only the first section of the name is searched, and its first entry with
 //   the key wins.

@@ -1,9 +1,9 @@
 #include "settings.h"
 
-#include "cp932.h"
+#include "code_page.h"
 #include "ini_codec.h"
 #include "number_text.h"
-#include "path_rules.h"
+#include "path_parts.h"
 
 std::int16_t BgmKind = 0;
 std::int16_t BgmRepeat = 0;

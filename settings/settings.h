@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "path_rules.h"  // FileExists and FolderOf belong to the same interface
-#include "settings_file.h"
+#include "path_parts.h"  // FileExists and FolderOf belong to the same interface
+#include "file_access.h"
 
 // 0 no music, 1 CD audio, 2 music file; any other value plays nothing.
 extern std::int16_t BgmKind;

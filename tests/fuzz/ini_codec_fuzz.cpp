@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "cp932.h"
+#include "code_page.h"
 #include "ini_codec.h"
 #include "settings.h"
 

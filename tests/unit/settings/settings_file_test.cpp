@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "fake_files.h"
-#include "path_rules.h"
+#include "path_parts.h"
 #include "settings.h"
 
 namespace {

@@ -52,7 +52,7 @@
 
 #include "ini_codec.h"
 #include "settings.h"
-#include "settings_file.h"
+#include "file_access.h"
 
 namespace {
 const char kWork[] = "C:\\ini_probe";

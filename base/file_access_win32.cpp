@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "settings_file.h"
+#include "file_access.h"
 
 namespace {
 // One ReadFile or WriteFile moves at most this much, well inside a DWORD.

@@ -1,4 +1,4 @@
-#include "settings_file.h"
+#include "file_access.h"
 
 std::string TemporaryPathFor(const std::string& path) { return path + ".new"; }
 

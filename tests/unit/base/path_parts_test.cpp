@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_files.h"
-#include "path_rules.h"
+#include "path_parts.h"
 
 namespace {
 const std::string kSo = "\x83\x5C";  // "ソ": its trail byte has the value of a backslash

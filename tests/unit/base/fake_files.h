@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings_file.h"
+#include "file_access.h"
 
 class FakeFiles final : public FileAccess {
 public:

@@ -1,6 +1,6 @@
-#include "path_rules.h"
+#include "path_parts.h"
 
-#include "cp932.h"
+#include "code_page.h"
 
 namespace {
 // Offset just past the last single-byte character of text that is one of

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings_file.h"
+#include "file_access.h"
 
 namespace {
 std::string Native(const std::string& path) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings_file.h"
+#include "file_access.h"
 
 // The folder part of a path: everything up to its last ':' or backslash,
 // without a trailing backslash. C:\Music\song.mp3 gives C:\Music,
