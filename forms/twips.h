@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "rounding.h"
+
 constexpr int kTwipsPerInch = 1440;
 // The screen's logical DPI when the device cannot be asked: 15 twips per pixel.
 constexpr int kDefaultDpi = 96;
@@ -22,11 +24,6 @@ constexpr int kTwipsPerPicturePixel = 15;
 // Twips per pixel for a logical DPI: 1440 / dpi as a float (15 at 96, 12 at
 // 120, 10 at 144). A dpi of 0 or less (a failed device query) counts as 96.
 float TwipsPerPixel(int dpi);
-
-// value rounded to the nearest integer, halves to even; nothing when the
-// rounded value does not fit the type or value is not a number.
-std::optional<std::int32_t> RoundToInt32(double value);
-std::optional<std::int16_t> RoundToInt16(double value);
 
 // pixels x twipsPerPixel and twips / twipsPerPixel, rounded as above. A
 // result beyond the 32-bit range is clamped to it; a factor that is not a
