@@ -1,5 +1,7 @@
 #include "number_text.h"
 
+#include "rounding.h"
+
 namespace {
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -90,8 +92,11 @@ std::optional<std::int16_t> Round16(const Decimal& d, Rounding rounding) {
     }
     if (rounding == Rounding::Floor) {
         if (d.negative && (firstFraction != 0 || restNonZero)) ++integer;  // towards minus infinity
-    } else if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || integer % 2 == 1))) {
-        ++integer;  // to the nearest, halves to the even one
+    } else {
+        const FractionPart part = firstFraction > 5 || (firstFraction == 5 && restNonZero) ? FractionPart::AboveHalf
+                                  : firstFraction == 5                                       ? FractionPart::Half
+                                                                                              : FractionPart::BelowHalf;
+        if (HalfEvenRoundsUp(part, integer % 2 == 1)) ++integer;  // the magnitude: halves go to even either way
     }
     const long long value = d.negative ? -integer : integer;
     if (value < -32768 || value > 32767) return std::nullopt;

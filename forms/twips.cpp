@@ -1,15 +1,9 @@
 #include "twips.h"
 
 #include <cmath>
-#include <limits>
 
 namespace {
 bool UsableFactor(float twipsPerPixel) { return std::isfinite(twipsPerPixel) && twipsPerPixel > 0.0f; }
-
-std::int32_t ClampedToInt32(double value) {
-    if (const auto rounded = RoundToInt32(value)) return *rounded;
-    return value < 0 ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
-}
 }  // namespace
 
 float TwipsPerPixel(int dpi) {
@@ -19,17 +13,17 @@ float TwipsPerPixel(int dpi) {
 
 std::int32_t PixelsToTwips(std::int32_t pixels, float twipsPerPixel) {
     if (!UsableFactor(twipsPerPixel)) return 0;
-    return ClampedToInt32(static_cast<double>(pixels) * static_cast<double>(twipsPerPixel));
+    return RoundHalfEven(static_cast<double>(pixels) * static_cast<double>(twipsPerPixel));
 }
 
 std::int32_t TwipsToPixels(std::int32_t twips, float twipsPerPixel) {
     if (!UsableFactor(twipsPerPixel)) return 0;
-    return ClampedToInt32(static_cast<double>(twips) / static_cast<double>(twipsPerPixel));
+    return RoundHalfEven(static_cast<double>(twips) / static_cast<double>(twipsPerPixel));
 }
 
 std::int32_t PictureToDevicePixels(std::int32_t picturePixels, float twipsPerPixel) {
     if (!UsableFactor(twipsPerPixel)) return 0;
-    return ClampedToInt32(static_cast<double>(picturePixels) * kTwipsPerPicturePixel / static_cast<double>(twipsPerPixel));
+    return RoundHalfEven(static_cast<double>(picturePixels) * kTwipsPerPicturePixel / static_cast<double>(twipsPerPixel));
 }
 
 std::optional<std::int16_t> PixelsToTwips16(std::int32_t pixels, float twipsPerPixel) {

@@ -1,7 +1,8 @@
 #include "startup.h"
 
-#include <cmath>
 #include <cstdlib>
+
+#include "rounding.h"
 
 char SwitchLetter(const std::string& arguments) {
     if (arguments.size() < 2) return 0;
@@ -38,11 +39,8 @@ std::int32_t LenientInt32(const std::string& text) {
         }
         if (expDigits) number += exponent;
     }
-    const double value = std::strtod(number.c_str(), nullptr);
-    if (!std::isfinite(value)) return 0;
-    const double rounded = std::nearbyint(value);  // half to even in the default mode
-    if (rounded < -2147483648.0 || rounded > 2147483647.0) return 0;
-    return static_cast<std::int32_t>(rounded);
+    // Infinity (an overflow) is out of range too.
+    return RoundToInt32(std::strtod(number.c_str(), nullptr)).value_or(0);
 }
 
 std::int32_t PreviewParent(const std::string& arguments) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "rounding.h"
+
 namespace {
 constexpr std::uint8_t kDisposalRestoreBackground = 2;
 constexpr std::uint8_t kDisposalRestorePrevious = 3;
@@ -70,16 +72,6 @@ GifComposeMode ChooseGifComposeMode(const std::vector<GifFrame>& frames, std::in
     if (needsMask || first.hasTransparency || (anyTransparency && !firstCoversPicture))
         return GifComposeMode::CanvasWithMask;
     return GifComposeMode::Canvas;
-}
-
-std::int32_t RoundHalfEven(double x) {
-    if (std::isnan(x)) return 0;
-    if (x >= 2147483647.0) return 2147483647;
-    if (x <= -2147483648.0) return -2147483647 - 1;
-    double whole = std::floor(x);
-    const double fraction = x - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
-    return static_cast<std::int32_t>(whole);
 }
 
 GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,

@@ -59,9 +59,6 @@ struct GifPaint {
 };
 using GifPaintSink = std::function<void(const GifPaint&)>;
 
-// R(x): x rounded to the nearest integer, halves to even, clamped to 32 bits.
-std::int32_t RoundHalfEven(double x);
-
 struct GifScale {
     float sx = 1, sy = 1;
     std::int32_t width = 0, height = 0;  // the size the control takes

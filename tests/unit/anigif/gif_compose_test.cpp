@@ -114,9 +114,6 @@ TEST(GifComposition, ComputeScaleForEveryStretch) {
                   std::tuple(r.expected.sx, r.expected.sy, r.expected.width, r.expected.height))
             << "Stretch " << r.stretch << " on " << r.width << "x" << r.height;
     }
-    EXPECT_EQ(RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(RoundHalfEven(3.5), 4);
-    EXPECT_EQ(RoundHalfEven(1e12), 2147483647);
 }
 
 TEST(GifComposition, MirroringFlipsFramesAndCanvasAndScalingMovesTheRectangle) {

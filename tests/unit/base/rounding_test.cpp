@@ -16,4 +16,11 @@ TEST(Rounding, HalfEvenWithRangeCheckedAfterRounding) {
     EXPECT_EQ(RoundToInt32(-2147483648.5), std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(RoundToInt32(2147483647.5), std::nullopt);
     EXPECT_EQ(RoundToInt16(std::nan("")), std::nullopt);
+
+    // Clamped instead of refused, for the GIF control's scaled geometry.
+    EXPECT_EQ(RoundHalfEven(-1.5), -2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(1e12), 2147483647);
+    EXPECT_EQ(RoundHalfEven(-2147483648.5), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
 }
