@@ -1,5 +1,8 @@
 #include "number_text.h"
 
+#include <charconv>
+#include <cstdlib>
+
 #include "rounding.h"
 
 namespace {
@@ -116,4 +119,55 @@ RoundedText ReadRoundedNumber(std::string_view text) {
     const auto value = Round16(*decimal, Rounding::HalfEven);
     if (!value) return {RoundedText::Kind::OutOfRange, 0};
     return {RoundedText::Kind::Number, *value};
+}
+
+std::int32_t LenientInt32(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::string number;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
+    bool digits = false;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        number += text[i++];
+        digits = true;
+    }
+    if (i < text.size() && text[i] == '.') {
+        number += text[i++];
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            number += text[i++];
+            digits = true;
+        }
+    }
+    if (!digits) return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+        bool expDigits = false;
+        while (j < text.size() && text[j] >= '0' && text[j] <= '9' && exponent.size() < 8) {
+            exponent += text[j++];
+            expDigits = true;
+        }
+        if (expDigits) number += exponent;
+    }
+    // Infinity (an overflow) is out of range too.
+    return RoundToInt32(std::strtod(number.c_str(), nullptr)).value_or(0);
+}
+
+std::optional<double> ReadReplyNumber(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return negative ? -value : value;
 }

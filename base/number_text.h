@@ -1,4 +1,5 @@
-// The two number formats of the settings file.
+// Number text: the two formats of the settings file, the lenient reader of
+// the command line and the reader of the multimedia devices' replies.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -27,3 +28,12 @@ struct RoundedText {
     std::int16_t value = 0;
 };
 RoundedText ReadRoundedNumber(std::string_view text);
+
+// A number read the lenient way: leading blanks skipped, reading stops at the
+// first character that cannot continue the number, no digits gives 0. Rounds
+// half to even; a value beyond 32 bits gives 0.
+std::int32_t LenientInt32(const std::string& text);
+
+// A reply read as a number: blanks around it, an optional sign, digits with
+// an optional fraction or exponent. Anything else cannot be compared.
+std::optional<double> ReadReplyNumber(std::string_view text);

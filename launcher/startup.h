@@ -9,11 +9,6 @@
 // the text is shorter than two characters. Character 1 is never looked at.
 char SwitchLetter(const std::string& arguments);
 
-// A number read the lenient way: leading blanks skipped, reading stops at the
-// first character that cannot continue the number, no digits gives 0. Rounds
-// half to even; a value beyond 32 bits gives 0.
-std::int32_t LenientInt32(const std::string& text);
-
 // The /p handle: the arguments from character 4 on ("/p 1234", "/p:1234").
 std::int32_t PreviewParent(const std::string& arguments);
 

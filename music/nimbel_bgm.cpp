@@ -1,7 +1,6 @@
 #include "nimbel_bgm.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -9,6 +8,7 @@
 #include <utility>
 
 #include "ansi_text.h"
+#include "number_text.h"
 
 namespace {
 // MciSend's reply texts are ANSI, so they are kept as code page 932 bytes.
@@ -31,26 +31,6 @@ bool ModeIs(std::span<const char> buffer, const char (&mode)[8]) {
 
 bool IsFailure(std::string_view statusReply) {
     return ContainsUpperCased(statusReply, "ERR");
-}
-
-// A reply read as a number: blanks around it, an optional sign, digits with
-// an optional fraction or exponent. Anything else cannot be compared.
-std::optional<double> ReadNumber(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return negative ? -value : value;
 }
 
 // The file name goes between double quotes in the open command. A quote would
@@ -138,7 +118,7 @@ void Nimbel_BGM::PollCdMusic() noexcept {
     // Repeat one track: restart it when the disc has stopped or play has run
     // on into another track. A current track that is no number means the
     // device no longer answers sensibly.
-    const std::optional<double> track = ReadNumber(current);
+    const std::optional<double> track = ReadReplyNumber(current);
     if (!track) {
         EndCdPolling();
         return;

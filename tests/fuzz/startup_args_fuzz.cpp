@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "number_text.h"
 #include "startup.h"
 
 namespace {

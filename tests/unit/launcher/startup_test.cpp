@@ -69,23 +69,6 @@ TEST(SwitchLetter, IsTheSecondCharacterUpperCased) {
     EXPECT_EQ(SwitchLetter("/\x82"), '\x82') << "non-ASCII bytes are left as they are";
 }
 
-TEST(LenientInt32, ReadsTheLeadingNumberAndRoundsHalfToEven) {
-    EXPECT_EQ(LenientInt32("1234"), 1234);
-    EXPECT_EQ(LenientInt32("   1234xyz"), 1234);
-    EXPECT_EQ(LenientInt32("-42"), -42);
-    EXPECT_EQ(LenientInt32("2.5"), 2);
-    EXPECT_EQ(LenientInt32("3.5"), 4);
-    EXPECT_EQ(LenientInt32("1e3"), 1000);
-    EXPECT_EQ(LenientInt32("1e"), 1) << "an exponent without digits is not read";
-    EXPECT_EQ(LenientInt32("abc"), 0);
-    EXPECT_EQ(LenientInt32(""), 0);
-    EXPECT_EQ(LenientInt32("-"), 0);
-    EXPECT_EQ(LenientInt32("2147483647"), 2147483647);
-    EXPECT_EQ(LenientInt32("-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(LenientInt32("2147483648"), 0) << "beyond 32 bits";
-    EXPECT_EQ(LenientInt32("1e400"), 0);
-}
-
 TEST(PreviewParent, TakesTheTextFromTheFourthCharacter) {
     EXPECT_EQ(PreviewParent("/p 1234"), 1234);
     EXPECT_EQ(PreviewParent("/p:1234"), 1234);
