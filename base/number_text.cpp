@@ -1,67 +1,64 @@
 #include "number_text.h"
 
 #include <charconv>
-#include <cstdlib>
 
 #include "rounding.h"
 
 namespace {
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
+constexpr bool IsSign(char c) { return c == '+' || c == '-'; }
 
-std::string SignPositionText(std::int16_t number) {
-    const int value = number;
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    return (value < 0 ? "-" : " ") + digits;
+std::size_t SkipBlanks(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    return at;
 }
 
-namespace {
-// A number text split up: its sign, its decimal digits and where the point
-// falls among them (after the exponent is applied).
+std::string_view TakeDigits(std::string_view text, std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    return text.substr(start, at - start);
+}
+
+// The number when the text holds nothing else but blanks.
+std::optional<NumberText> WholeTextNumber(std::string_view text) {
+    const auto number = ScanNumber(text);
+    if (!number || SkipBlanks(text, number->end) != text.size()) return std::nullopt;
+    return number;
+}
+
+// The number's value as the nearest double, taking at most maxExponentChars
+// characters of its exponent; nothing beyond the range of a double.
+std::optional<double> ToDouble(const NumberText& number, std::size_t maxExponentChars) {
+    std::string text(number.whole.empty() ? "0" : number.whole);
+    if (!number.fraction.empty()) text.append(".").append(number.fraction);
+    const std::string_view exponent = number.exponent.substr(0, maxExponentChars);
+    if (!exponent.empty()) text.append("e").append(exponent);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return number.negative ? -value : value;
+}
+
+// The number split up for exact arithmetic: its decimal digits and where the
+// point falls among them once the exponent is applied.
 struct Decimal {
     bool negative = false;
     std::string digits;
     long long point = 0;
 };
 
-// The grammar both readers share; nothing when the text is not a number.
-std::optional<Decimal> ParseDecimal(std::string_view text) {
+Decimal ToDecimal(const NumberText& number) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    std::size_t end = text.size();
-    while (end > i && IsBlank(text[end - 1])) --end;
-
-    Decimal d;
-    if (i < end && (text[i] == '+' || text[i] == '-')) d.negative = text[i++] == '-';
-
-    // The mantissa: digits before and after an optional point.
-    std::string_view whole, fraction;
-    std::size_t start = i;
-    while (i < end && IsDigit(text[i])) ++i;
-    whole = text.substr(start, i - start);
-    if (i < end && text[i] == '.') {
-        start = ++i;
-        while (i < end && IsDigit(text[i])) ++i;
-        fraction = text.substr(start, i - start);
-    }
-    if (whole.empty() && fraction.empty()) return std::nullopt;
-
-    // The exponent, saturated far beyond any value that could still fit.
+    const bool exponentNegative = !number.exponent.empty() && number.exponent[0] == '-';
+    if (!number.exponent.empty() && IsSign(number.exponent[0])) ++i;
+    // Saturated far beyond any exponent that could still give a 16-bit number.
     long long exponent = 0;
-    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        bool exponentNegative = false;
-        if (i < end && (text[i] == '+' || text[i] == '-')) exponentNegative = text[i++] == '-';
-        if (i == end || !IsDigit(text[i])) return std::nullopt;
-        for (; i < end && IsDigit(text[i]); ++i)
-            if (exponent < 1000000) exponent = exponent * 10 + (text[i] - '0');
-        if (exponentNegative) exponent = -exponent;
-    }
-    if (i != end) return std::nullopt;
-    d.point = static_cast<long long>(whole.size()) + exponent;
-    d.digits = std::string(whole) + std::string(fraction);
-    return d;
+    for (; i < number.exponent.size(); ++i)
+        if (exponent < 1000000) exponent = exponent * 10 + (number.exponent[i] - '0');
+    if (exponentNegative) exponent = -exponent;
+    return {number.negative, std::string(number.whole) + std::string(number.fraction),
+            static_cast<long long>(number.whole.size()) + exponent};
 }
 
 enum class Rounding { Floor, HalfEven };
@@ -105,69 +102,62 @@ std::optional<std::int16_t> Round16(const Decimal& d, Rounding rounding) {
     if (value < -32768 || value > 32767) return std::nullopt;
     return static_cast<std::int16_t>(value);
 }
+
+// The lenient reader hands the conversion at most this much exponent: an
+// exponent sign and six digits, or seven digits.
+constexpr std::size_t kLenientExponentChars = 7;
 }  // namespace
 
+std::optional<NumberText> ScanNumber(std::string_view text) {
+    std::size_t at = SkipBlanks(text, 0);
+    NumberText number;
+    if (at < text.size() && IsSign(text[at])) number.negative = text[at++] == '-';
+    number.whole = TakeDigits(text, at);
+    if (at < text.size() && text[at] == '.') number.fraction = TakeDigits(text, ++at);
+    if (number.whole.empty() && number.fraction.empty()) return std::nullopt;
+    number.end = at;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        const std::size_t start = ++at;
+        if (at < text.size() && IsSign(text[at])) ++at;
+        if (!TakeDigits(text, at).empty()) {
+            number.exponent = text.substr(start, at - start);
+            number.end = at;
+        }
+    }
+    return number;
+}
+
+std::string SignPositionText(std::int16_t number) {
+    const int value = number;
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    return (value < 0 ? "-" : " ") + digits;
+}
+
 std::optional<std::int16_t> ReadSettingNumber(std::string_view text) {
-    const auto decimal = ParseDecimal(text);
-    if (!decimal) return std::nullopt;
-    return Round16(*decimal, Rounding::Floor);
+    const auto number = WholeTextNumber(text);
+    if (!number) return std::nullopt;
+    return Round16(ToDecimal(*number), Rounding::Floor);
 }
 
 RoundedText ReadRoundedNumber(std::string_view text) {
-    const auto decimal = ParseDecimal(text);
-    if (!decimal) return {RoundedText::Kind::NotANumber, 0};
-    const auto value = Round16(*decimal, Rounding::HalfEven);
+    const auto number = WholeTextNumber(text);
+    if (!number) return {RoundedText::Kind::NotANumber, 0};
+    const auto value = Round16(ToDecimal(*number), Rounding::HalfEven);
     if (!value) return {RoundedText::Kind::OutOfRange, 0};
     return {RoundedText::Kind::Number, *value};
 }
 
-std::int32_t LenientInt32(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    std::string number;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
-    bool digits = false;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        number += text[i++];
-        digits = true;
-    }
-    if (i < text.size() && text[i] == '.') {
-        number += text[i++];
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            number += text[i++];
-            digits = true;
-        }
-    }
-    if (!digits) return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
-        bool expDigits = false;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9' && exponent.size() < 8) {
-            exponent += text[j++];
-            expDigits = true;
-        }
-        if (expDigits) number += exponent;
-    }
-    // Infinity (an overflow) is out of range too.
-    return RoundToInt32(std::strtod(number.c_str(), nullptr)).value_or(0);
+std::int32_t LenientInt32(std::string_view text) {
+    const auto number = ScanNumber(text);
+    if (!number) return 0;
+    // Beyond the range of a double either way gives 0: an overflow is out of
+    // range, and an underflow rounds to 0.
+    const auto value = ToDouble(*number, kLenientExponentChars);
+    return value ? RoundToInt32(*value).value_or(0) : 0;
 }
 
 std::optional<double> ReadReplyNumber(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) {
-        return std::nullopt;
-    }
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return negative ? -value : value;
+    const auto number = WholeTextNumber(text);
+    if (!number) return std::nullopt;
+    return ToDouble(*number, std::string_view::npos);
 }

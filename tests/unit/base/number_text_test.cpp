@@ -53,18 +53,31 @@ TEST(ReadRoundedNumber, HalvesGoToTheEvenNeighbourAndTheThreeOutcomesDiffer) {
 }
 
 TEST(LenientInt32, ReadsTheLeadingNumberAndRoundsHalfToEven) {
-    EXPECT_EQ(LenientInt32("1234"), 1234);
-    EXPECT_EQ(LenientInt32("   1234xyz"), 1234);
-    EXPECT_EQ(LenientInt32("-42"), -42);
-    EXPECT_EQ(LenientInt32("2.5"), 2);
-    EXPECT_EQ(LenientInt32("3.5"), 4);
-    EXPECT_EQ(LenientInt32("1e3"), 1000);
-    EXPECT_EQ(LenientInt32("1e"), 1) << "an exponent without digits is not read";
-    EXPECT_EQ(LenientInt32("abc"), 0);
-    EXPECT_EQ(LenientInt32(""), 0);
-    EXPECT_EQ(LenientInt32("-"), 0);
-    EXPECT_EQ(LenientInt32("2147483647"), 2147483647);
-    EXPECT_EQ(LenientInt32("-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(LenientInt32("2147483648"), 0) << "beyond 32 bits";
-    EXPECT_EQ(LenientInt32("1e400"), 0);
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"1234", 1234},
+        {"   1234xyz", 1234},
+        {"-42", -42},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"1e3", 1000},
+        {"1e", 1} /* an exponent without digits is not read */,
+        {"1e+0000005", 1} /* at most 7 characters of exponent */,
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", 0} /* beyond 32 bits */,
+        {"1e400", 0},
+        {"1e-400", 0},
+    };
+    for (const auto& [text, want] : cases) EXPECT_EQ(LenientInt32(text), want) << text;
+}
+
+TEST(ReadReplyNumber, TheWholeReplyAsADouble) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"12", 12.0},     {" 3 ", 3.0},        {"+.5", 0.5},          {"2e1", 20.0},       {"1.", 1.0},
+        {"", std::nullopt}, {"3x", std::nullopt}, {"1e", std::nullopt}, {"inf", std::nullopt}, {"1e-400", std::nullopt},
+    };
+    for (const auto& [text, want] : cases) EXPECT_EQ(ReadReplyNumber(text), want) << text;
 }
