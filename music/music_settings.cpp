@@ -1,6 +1,6 @@
 #include "music_settings.h"
 
-#include "ansi_text.h"
+#include "code_page.h"
 
 MusicSource MusicSourceFor(const MusicSettings& settings) {
     if (settings.bgmKind == 1) return MusicSource::Cd;

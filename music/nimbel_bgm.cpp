@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "ansi_text.h"
+#include "code_page.h"
 #include "number_text.h"
 
 namespace {

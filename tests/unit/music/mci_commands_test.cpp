@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "ansi_text.h"
 #include "nimbel_bgm.h"
 #include "scripted_multimedia.h"
 
@@ -45,9 +44,4 @@ TEST(MciStatusAndPlay, ErrorCodeInPlaceOfTheReplyAndPlayFromNonEmptyParts) {
     EXPECT_EQ(bgm.MciPlay("cdaudio", "1", ""), 0);
     EXPECT_EQ(bgm.MciPlay("cdaudio", "", "2"), 0);
     EXPECT_EQ(bgm.MciPlay("cdaudio", "", ""), 275);
-}
-
-TEST(AnsiText, ErrIsFoundOnlyOnCharacterBoundaries) {
-    EXPECT_TRUE(ContainsUpperCased("x\x83\x40" "err", "ERR"));
-    EXPECT_FALSE(ContainsUpperCased("\x83\x65rr", "ERR"));  // 0x83 0x65 is one character (テ)
 }

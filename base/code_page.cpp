@@ -1,4 +1,4 @@
-#include "ansi_text.h"
+#include "code_page.h"
 
 #include <vector>
 
