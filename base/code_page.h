@@ -1,11 +1,16 @@
-// Walking text in the ANSI code page the settings are written for, Shift-JIS
-// (code page 932), one character at a time. A byte scan alone is wrong there:
-// the trail byte of a double-byte character may have the value of a backslash,
-// of ']' or of an ASCII letter.
+// Text in code pages: Shift-JIS (code page 932), the ANSI code page the
+// settings, paths and device replies are written in, walked one character at
+// a time; and conversions between a code page and UTF-16. A byte scan alone
+// is wrong in Shift-JIS: the trail byte of a double-byte character may have
+// the value of a backslash, of ']' or of an ASCII letter.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+// Code pages as the system numbers them.
+constexpr unsigned kAnsiCodePage = 0;      // the system's ANSI code page (932 on the systems we are written for)
+constexpr unsigned kUtf8CodePage = 65001;  // the texts of our own sources
 
 // Lead bytes of a double-byte character: 81-9F and E0-FC.
 constexpr bool IsCp932LeadByte(unsigned char byte) {
@@ -45,13 +50,6 @@ constexpr bool Cp932EqualsIgnoringAsciiCase(std::string_view a, std::string_view
     return true;
 }
 
-// Byte strings in the ANSI code page, Shift-JIS (932), as the music player
-// walks them. A lead byte 0x81-0x9F or 0xE0-0xFC and the byte after it form
-// one character; any other byte is a character by itself. Trail bytes
-// (0x40-0x7E, 0x80-0xFC) can look like ASCII letters, so character-level
-// tests walk the string instead of scanning bytes.
-bool IsLeadByte(unsigned char byte);
-
 // The last n characters of text (all of it when it has fewer).
 std::string_view LastCharacters(std::string_view text, std::size_t n);
 
@@ -61,3 +59,9 @@ std::string UpperCased(std::string_view text);
 // True when word (upper-case ASCII) occurs in UpperCased(text) starting on a
 // character boundary, so a trail byte never takes part in a match.
 bool ContainsUpperCased(std::string_view text, std::string_view word);
+
+// text in codePage converted to UTF-16, and back, by the system's tables;
+// "" when the system cannot convert it. Windows builds only
+// (code_page_win32.cpp).
+std::wstring ToUtf16(std::string_view text, unsigned codePage);
+std::string FromUtf16(std::wstring_view text, unsigned codePage);

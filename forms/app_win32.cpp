@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "code_page.h"
 #include "twips.h"
 
 namespace forms {
@@ -191,13 +192,6 @@ std::vector<std::uint8_t> ResourceBytes(int id) {
     return std::vector<std::uint8_t>(bytes, bytes + SizeofResource(module, found));
 }
 
-std::wstring Widen(const char* utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), n);
-    wide.resize(static_cast<std::size_t>(n - 1));
-    return wide;
-}
+std::wstring Widen(const char* utf8) { return utf8 ? ToUtf16(utf8, kUtf8CodePage) : std::wstring(); }
 
 }  // namespace forms

@@ -1,11 +1,11 @@
 #include "startup.h"
 
+#include "code_page.h"
 #include "number_text.h"
 
 char SwitchLetter(const std::string& arguments) {
     if (arguments.size() < 2) return 0;
-    const char c = arguments[1];
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return AsciiUpper(arguments[1]);
 }
 
 std::int32_t PreviewParent(const std::string& arguments) {

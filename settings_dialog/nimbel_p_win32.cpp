@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_win32.h"
+#include "code_page.h"
 #include "dialog_resources.h"
 #include "dialog_rules.h"
 #include "mouse_pointer_win32.h"
@@ -30,23 +31,6 @@ FontSpec DialogFont() {
     FontSpec font = forms::DefaultFont();
     font.sizeCentipoints = 975;
     return font;
-}
-
-// A path as the ANSI functions gave it, for the wide label.
-std::wstring FromAnsi(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string ToAnsi(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string ansi(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), ansi.data(), n, nullptr, nullptr);
-    return ansi;
 }
 
 // Gives a windowless label of the dialog its text, colour and font.
@@ -220,7 +204,7 @@ void Nimbel_P::OnLoad() {
     Cmd_File.SetEnabled(BgmKind == 2);
     BGM_Repeat.SetText(forms::Widen(FormatHash(BgmRepeat).c_str()));
     for (std::int16_t value = 0; value <= 30; ++value) BGM_Repeat.AddItem(forms::Widen(FormatHash(value).c_str()));
-    lbl_Fname.SetCaption(FromAnsi(BgmFile));
+    lbl_Fname.SetCaption(ToUtf16(BgmFile, kAnsiCodePage));
     POINT mouse = {};
     const bool known = GetCursorPos(&mouse) != FALSE;
     ZoomOriginX = known ? static_cast<std::int16_t>(mouse.x) : 0;
@@ -259,12 +243,12 @@ void Nimbel_P::BrowseForFile() {
     if (!GetOpenFileNameA(&request)) return;  // cancelled or failed: nothing changes
     const std::string path(file.data());
     BgmFile = path;
-    lbl_Fname.SetCaption(FromAnsi(path));
+    lbl_Fname.SetCaption(ToUtf16(path, kAnsiCodePage));
     BgmFolder = FolderOf(path);
 }
 
 void Nimbel_P::SaveSettings() {
-    BgmRepeat = RepeatFromText(ToAnsi(BGM_Repeat.Text()), BgmRepeat);
+    BgmRepeat = RepeatFromText(FromUtf16(BGM_Repeat.Text(), kAnsiCodePage), BgmRepeat);
     // BGM区分, BGMﾘﾋﾟｰﾄ and BGMﾌｧｲﾙ, in this order, whatever the source.
     ::SaveSettings(SystemFileAccess(), forms::ProgramFolder());
     Unload();

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app_win32.h"
+#include "code_page.h"
 #include "command_resources.h"
 #include "skin_layout.h"
 #include "twips.h"
@@ -61,11 +62,8 @@ void Command::SetEnabled(bool enabled) {
 std::wstring Command::Caption() const { return forms::Widen(model_.Caption().c_str()); }
 
 void Command::SetCaption(const std::wstring& caption) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, caption.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, caption.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-    utf8.resize(utf8.size() - 1);
-    model_.SetCaption(std::move(utf8));
+    // Up to the first NUL, as a C string.
+    model_.SetCaption(FromUtf16(std::wstring_view(caption.c_str()), kUtf8CodePage));
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
