@@ -1,5 +1,7 @@
 #include "file_access.h"
 
+#include "path_parts.h"
+
 std::string TemporaryPathFor(const std::string& path) { return path + ".new"; }
 
 bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::string_view bytes) {
@@ -14,4 +16,11 @@ bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::stri
         return false;
     }
     return true;
+}
+
+bool FileExists(FileAccess& files, std::string_view path) {
+    if (path.find('\0') != std::string_view::npos) return false;
+    path = WithoutTrailingBackslash(path);
+    if (path.empty()) return false;
+    return files.CanOpenForReading(std::string(path));
 }

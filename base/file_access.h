@@ -49,3 +49,9 @@ bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::stri
 // The real file system: Windows in the shipped program, POSIX natively (where
 // a backslash in a path counts as a separator, for tests with real files).
 FileAccess& SystemFileAccess();
+
+// True exactly when the named file can be opened for reading. One trailing
+// backslash is dropped first, so a file named with one is found, while a
+// folder never is. Never fails in any other way; a path holding a NUL is
+// taken as naming no file.
+bool FileExists(FileAccess& files, std::string_view path);

@@ -14,11 +14,11 @@ std::size_t EndOfLastSeparator(std::string_view text, std::string_view separator
     }
     return end;
 }
-
-std::string_view WithoutTrailingBackslash(std::string_view text) {
-    return EndsWithBackslash(text) ? text.substr(0, text.size() - 1) : text;
-}
 }  // namespace
+
+std::string_view WithoutTrailingBackslash(std::string_view path) {
+    return EndsWithBackslash(path) ? path.substr(0, path.size() - 1) : path;
+}
 
 bool EndsWithBackslash(std::string_view path) {
     return !path.empty() && path.back() == '\\' && EndOfLastSeparator(path, "\\") == path.size();
@@ -28,11 +28,4 @@ std::string FolderOf(std::string_view path) {
     // Any length: a 16-bit count would fail on paths over 32767 characters,
     // a limit of a type rather than a rule anyone relies on.
     return std::string(WithoutTrailingBackslash(path.substr(0, EndOfLastSeparator(path, ":\\"))));
-}
-
-bool FileExists(FileAccess& files, std::string_view path) {
-    if (path.find('\0') != std::string_view::npos) return false;
-    path = WithoutTrailingBackslash(path);
-    if (path.empty()) return false;
-    return files.CanOpenForReading(std::string(path));
 }

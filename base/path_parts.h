@@ -1,11 +1,9 @@
-// Path helpers of the launcher. Paths are ANSI (code page 932) bytes, and are
+// The parts of a path. Paths are ANSI (code page 932) bytes, and are
 // walked by character: the trail byte of a double-byte character such as
 // "ソ" (83 5C) has the value of a backslash but is no separator.
 #pragma once
 #include <string>
 #include <string_view>
-
-#include "file_access.h"
 
 // The folder part of a path: everything up to its last ':' or backslash,
 // without a trailing backslash. C:\Music\song.mp3 gives C:\Music,
@@ -15,8 +13,5 @@ std::string FolderOf(std::string_view path);
 // True when the last character is a backslash (not a trail byte of that value).
 bool EndsWithBackslash(std::string_view path);
 
-// True exactly when the named file can be opened for reading. One trailing
-// backslash is dropped first, so a file named with one is found, while a
-// folder never is. Never fails in any other way; a path holding a NUL is
-// taken as naming no file.
-bool FileExists(FileAccess& files, std::string_view path);
+// The path without one trailing backslash, when it ends in one.
+std::string_view WithoutTrailingBackslash(std::string_view path);

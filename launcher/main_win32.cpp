@@ -4,7 +4,7 @@
 
 #include "app_win32.h"
 #include "form_win32.h"
-#include "path_parts.h"
+#include "file_access.h"
 #include "preview_form_win32.h"
 #include "nimbel_p_win32.h"
 #include "run_form_win32.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "fake_files.h"
 #include "path_parts.h"
 
 namespace {
@@ -27,27 +26,6 @@ TEST(FolderOf, FolderPartWithoutTrailingBackslash) {
     for (const auto& [path, folder] : cases) EXPECT_EQ(FolderOf(path), folder) << path;
     const std::string deep = "C:" + std::string(40000, '\\') + "x";
     EXPECT_EQ(FolderOf(deep).size(), 40001u) << "no 16-bit limit";
-}
-
-TEST(FileExists, OneTrailingBackslashIsDroppedAndFoldersAreNotFiles) {
-    FakeFiles files;
-    files.files["C:\\Music\\song.mp3"] = "ID3";
-    files.files["C:\\" + kSo] = "a file whose name ends in a trail byte";
-    files.folders.insert("C:\\Windows");
-
-    EXPECT_TRUE(FileExists(files, "C:\\Music\\song.mp3"));
-    EXPECT_TRUE(FileExists(files, "C:\\Music\\song.mp3\\"));
-    EXPECT_FALSE(FileExists(files, "C:\\Music\\song.mp3\\\\"));
-    EXPECT_FALSE(FileExists(files, "C:\\Windows\\"));
-    EXPECT_FALSE(FileExists(files, "C:\\Music\\other.mp3"));
-    EXPECT_TRUE(FileExists(files, "C:\\" + kSo));
-    EXPECT_EQ(files.log.back(), "probe C:\\" + kSo) << "the trail byte is not dropped";
-
-    files.log.clear();
-    EXPECT_FALSE(FileExists(files, ""));
-    EXPECT_FALSE(FileExists(files, "\\"));
-    EXPECT_FALSE(FileExists(files, std::string("C:\\Music\\song.mp3\0", 18)));
-    EXPECT_TRUE(files.log.empty()) << "nothing to open";
 }
 
 TEST(EndsWithBackslash, OnlyASingleByteBackslash) {

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "fake_files.h"
+#include "real_files.h"
+
+namespace {
+const std::string kSo = "\x83\x5C";  // "ソ": its trail byte has the value of a backslash
+const std::string kPath = "C:\\Velmora\\Velmora.ini";
+const std::string kTemporary = kPath + ".new";
+const std::string kOld = "[Section]\r\nold=1\r\n";
+}  // namespace
+
+TEST(FileExists, OneTrailingBackslashIsDroppedAndFoldersAreNotFiles) {
+    FakeFiles files;
+    files.files["C:\\Music\\song.mp3"] = "ID3";
+    files.files["C:\\" + kSo] = "a file whose name ends in a trail byte";
+    files.folders.insert("C:\\Windows");
+
+    EXPECT_TRUE(FileExists(files, "C:\\Music\\song.mp3"));
+    EXPECT_TRUE(FileExists(files, "C:\\Music\\song.mp3\\"));
+    EXPECT_FALSE(FileExists(files, "C:\\Music\\song.mp3\\\\"));
+    EXPECT_FALSE(FileExists(files, "C:\\Windows\\"));
+    EXPECT_FALSE(FileExists(files, "C:\\Music\\other.mp3"));
+    EXPECT_TRUE(FileExists(files, "C:\\" + kSo));
+    EXPECT_EQ(files.log.back(), "probe C:\\" + kSo) << "the trail byte is not dropped";
+
+    files.log.clear();
+    EXPECT_FALSE(FileExists(files, ""));
+    EXPECT_FALSE(FileExists(files, "\\"));
+    EXPECT_FALSE(FileExists(files, std::string("C:\\Music\\song.mp3\0", 18)));
+    EXPECT_TRUE(files.log.empty()) << "nothing to open";
+}
+
+TEST(ReplaceFileAtomically, WritesBesideThenRenamesOver) {
+    FakeFiles files;
+    files.files[kPath] = kOld;
+    EXPECT_TRUE(ReplaceFileAtomically(files, kPath, "new bytes"));
+    EXPECT_EQ(files.files[kPath], "new bytes");
+    EXPECT_EQ(files.Changes(), (std::vector<std::string>{"write " + kTemporary, "move " + kTemporary + " > " + kPath}));
+    EXPECT_EQ(files.files.count(kTemporary), 0u);
+}
+
+TEST(ReplaceFileAtomically, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
+    for (const bool writeFails : {true, false}) {
+        FakeFiles files;
+        files.files[kPath] = kOld;
+        files.writeFailsHalfway = writeFails;
+        files.moveFails = !writeFails;
+        EXPECT_FALSE(ReplaceFileAtomically(files, kPath, "[Section]\r\nnew=22222222222\r\n"));
+        EXPECT_EQ(files.files[kPath], kOld);
+        EXPECT_EQ(files.files.count(kTemporary), 0u);
+        EXPECT_EQ(files.Changes().back(), "remove " + kTemporary);
+    }
+}
+
+TEST_F(RealFiles, FoldersAreNoFilesAndReadingStopsAtTheLimit) {
+    const std::string path = folder + "/f";
+    Put(path, "123456789");
+    std::string bytes = "stale";
+    EXPECT_EQ(files.ReadWholeFile(path, 8, bytes), FileRead::TooLarge);
+    EXPECT_EQ(bytes, "");
+    EXPECT_EQ(files.ReadWholeFile(folder + "/no/f", 8, bytes), FileRead::Missing);
+    EXPECT_EQ(files.ReadWholeFile(folder, 8, bytes), FileRead::Failed);
+    EXPECT_FALSE(FileExists(files, folder + "\\"));
+    EXPECT_TRUE(FileExists(files, folder + "\\f\\"));
+}
