@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "code_page.h"
+#include "path_parts.h"
 #include "twips.h"
 
 namespace forms {
@@ -11,14 +12,6 @@ const wchar_t* const kApplicationTitle = L"Velmora";
 
 namespace {
 MousePointer currentPointer = MousePointer::Default;
-
-// The paths given here end in ASCII file names (Velmora.dll, Nimbel.bmp,
-// *.*), so their last 0x5C byte is the separator even when a folder name
-// holds a double-byte character whose trail byte has that value.
-std::string FolderPart(const std::string& path) {
-    const std::size_t cut = path.find_last_of('\\');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
 
 float ScreenTwipsPerPixel(int axis) {
     HDC screen = GetDC(nullptr);
@@ -50,11 +43,7 @@ std::string ProgramFolder() {
     for (;;) {
         const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
-        if (n < path.size()) {
-            std::string full(path.data(), n);
-            const std::size_t cut = full.find_last_of("\\/");
-            return cut == std::string::npos ? std::string() : full.substr(0, cut);
-        }
+        if (n < path.size()) return FolderOf(std::string_view(path.data(), n));
         if (path.size() >= 32768) return {};
         path.resize(path.size() * 2);
     }
@@ -76,7 +65,7 @@ HANDLE StartProgram(const std::string& path) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info = {};
-    const std::string folder = FolderPart(path);
+    const std::string folder = FolderOf(path);
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return nullptr;
@@ -119,14 +108,14 @@ std::string FinalPath(const std::string& path) {
 bool IsLink(const std::string& path) {
     if (IsReparsePoint(path)) return true;
     const std::string file = FinalPath(path);
-    const std::string folder = FinalPath(FolderPart(path));
+    const std::string folder = FinalPath(FolderOf(path));
     if (file.empty() || folder.empty()) return false;
-    const std::string expected = folder + path.substr(FolderPart(path).size());
+    const std::string expected = folder + path.substr(FolderOf(path).size());
     return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
 }
 
 bool ReplaceFileWith(const std::string& path, const std::string& bytes) {
-    const std::string folder = FolderPart(path);
+    const std::string folder = FolderOf(path);
     if (!folder.empty() && IsReparsePoint(folder)) return false;
     // A fresh name that cannot already exist as a planted link: CREATE_NEW
     // refuses any existing name, links included.
@@ -144,7 +133,7 @@ bool ReplaceFileWith(const std::string& path, const std::string& bytes) {
 }
 
 int DeleteFiles(const std::string& pattern) {
-    const std::string folder = FolderPart(pattern);
+    const std::string folder = FolderOf(pattern);
     // A linked folder would send the deletes somewhere else.
     if (!folder.empty() && IsReparsePoint(folder)) return 0;
     WIN32_FIND_DATAA found;
