@@ -2,12 +2,19 @@
 
 #include "path_parts.h"
 
-std::string TemporaryPathFor(const std::string& path) { return path + ".new"; }
+std::string TemporaryPathFor(const std::string& path) {
+    return path + "." + std::to_string(CurrentProcessId()) + ".new";
+}
 
 bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::string_view bytes) {
     if (path.empty()) return false;
+    const std::string folder = FolderOf(path);
+    if (!folder.empty() && files.IsReparsePoint(folder)) return false;
     const std::string temporary = TemporaryPathFor(path);
-    if (!files.WriteAndFlush(temporary, bytes)) {
+    switch (files.WriteNewFile(temporary, bytes)) {
+    case NewFile::Written: break;
+    case NewFile::NotCreated: return false;  // what lies there is not ours to remove
+    case NewFile::Failed:
         files.Remove(temporary);
         return false;
     }

@@ -1,5 +1,5 @@
 // POSIX stand-in for the Windows file layer, for the native build. Paths come
-// in the Windows form the settings code builds ("<folder>\Velmora.ini"), so a
+// in the Windows form the program builds ("<folder>\Velmora.ini"), so a
 // backslash is taken as a separator here.
 #include <algorithm>
 #include <cerrno>
@@ -74,18 +74,24 @@ public:
         return ::fstat(file.get(), &info) == 0 && !S_ISDIR(info.st_mode);
     }
 
-    bool WriteAndFlush(const std::string& path, std::string_view bytes) override {
-        Fd file(::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (file.get() < 0) return false;
+    bool IsReparsePoint(const std::string& path) override {
+        struct stat info {};
+        return ::lstat(Native(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    }
+
+    NewFile WriteNewFile(const std::string& path, std::string_view bytes) override {
+        // O_EXCL refuses any name that exists, a link included.
+        Fd file(::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+        if (file.get() < 0) return NewFile::NotCreated;
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(file.get(), bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
+            if (n <= 0) return NewFile::Failed;
             done += static_cast<std::size_t>(n);
         }
-        if (::fsync(file.get()) != 0) return false;
-        return file.Close();
+        if (::fsync(file.get()) != 0) return NewFile::Failed;
+        return file.Close() ? NewFile::Written : NewFile::Failed;
     }
 
     bool MoveReplacing(const std::string& from, const std::string& to) override {
@@ -95,6 +101,8 @@ public:
     void Remove(const std::string& path) override { ::unlink(Native(path).c_str()); }
 };
 }  // namespace
+
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 FileAccess& SystemFileAccess() {
     static PosixFileAccess files;

@@ -1,5 +1,5 @@
-// The settings' file operations on the Windows file API, with ANSI paths as
-// the rest of the launcher holds them.
+// The file operations on the Windows file API, with ANSI paths as the rest
+// of the program holds them.
 #include <windows.h>
 
 #include <algorithm>
@@ -86,22 +86,26 @@ public:
         return opened;
     }
 
-    bool WriteAndFlush(const std::string& path, std::string_view bytes) override {
-        // No sharing: a second save running at the same moment fails here
-        // instead of writing into this file.
-        Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-        if (!file.valid()) return false;
+    bool IsReparsePoint(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
+    NewFile WriteNewFile(const std::string& path, std::string_view bytes) override {
+        // CREATE_NEW refuses any name that exists, links included. No
+        // sharing: nobody writes into the file while it is ours.
+        Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return NewFile::NotCreated;
         std::size_t done = 0;
         while (done < bytes.size()) {
             const std::size_t want = std::min<std::size_t>(bytes.size() - done, kMaxChunk);
             DWORD n = 0;
             if (!WriteFile(file.get(), bytes.data() + done, static_cast<DWORD>(want), &n, nullptr) || n == 0)
-                return false;
+                return NewFile::Failed;
             done += n;
         }
-        if (!FlushFileBuffers(file.get())) return false;
-        return file.Close();
+        if (!FlushFileBuffers(file.get())) return NewFile::Failed;
+        return file.Close() ? NewFile::Written : NewFile::Failed;
     }
 
     bool MoveReplacing(const std::string& from, const std::string& to) override {
@@ -113,6 +117,8 @@ public:
     void Remove(const std::string& path) override { DeleteFileA(path.c_str()); }
 };
 }  // namespace
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
 FileAccess& SystemFileAccess() {
     static Win32FileAccess files;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "code_page.h"
+#include "file_access.h"
 #include "path_parts.h"
 #include "twips.h"
 
@@ -76,13 +77,8 @@ HANDLE StartProgram(const std::string& path) {
 bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
 bool RemoveEmptyFolder(const std::string& path) {
-    if (IsReparsePoint(path)) return false;
+    if (SystemFileAccess().IsReparsePoint(path)) return false;
     return RemoveDirectoryA(path.c_str()) != 0;
-}
-
-bool IsReparsePoint(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 namespace {
@@ -106,7 +102,7 @@ std::string FinalPath(const std::string& path) {
 }  // namespace
 
 bool IsLink(const std::string& path) {
-    if (IsReparsePoint(path)) return true;
+    if (SystemFileAccess().IsReparsePoint(path)) return true;
     const std::string file = FinalPath(path);
     const std::string folder = FinalPath(FolderOf(path));
     if (file.empty() || folder.empty()) return false;
@@ -114,28 +110,10 @@ bool IsLink(const std::string& path) {
     return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
 }
 
-bool ReplaceFileWith(const std::string& path, const std::string& bytes) {
-    const std::string folder = FolderOf(path);
-    if (!folder.empty() && IsReparsePoint(folder)) return false;
-    // A fresh name that cannot already exist as a planted link: CREATE_NEW
-    // refuses any existing name, links included.
-    const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".new";
-    HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    CloseHandle(handle);
-    if (ok && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    DeleteFileA(temporary.c_str());
-    return false;
-}
-
 int DeleteFiles(const std::string& pattern) {
     const std::string folder = FolderOf(pattern);
     // A linked folder would send the deletes somewhere else.
-    if (!folder.empty() && IsReparsePoint(folder)) return 0;
+    if (!folder.empty() && SystemFileAccess().IsReparsePoint(folder)) return 0;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;

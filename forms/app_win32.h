@@ -32,8 +32,6 @@ HANDLE StartProgram(const std::string& path);
 
 bool CreateFolder(const std::string& path);
 bool RemoveEmptyFolder(const std::string& path);
-// True when the path names a link, junction or other reparse point.
-bool IsReparsePoint(const std::string& path);
 // True when the path is a link of any kind: a reparse point, or a name whose
 // file really lies elsewhere (Wine shows a symbolic link to a file as a plain
 // file, but the handle's final path gives it away).
@@ -42,11 +40,6 @@ bool IsLink(const std::string& path);
 // deletes through a link, and skips links themselves. Returns how many were
 // deleted.
 int DeleteFiles(const std::string& pattern);
-// Puts bytes into path by writing a new file beside it and renaming it over
-// the old name: a link at that name is replaced, never written through, and a
-// reader never sees half a file. False (nothing changed) on any failure, or
-// when the folder is a link.
-bool ReplaceFileWith(const std::string& path, const std::string& bytes);
 
 // The screen's twips per pixel (15 at 96 dots per inch, 10 at 144), asked of
 // the screen at each call; a form reads it once, at its load.

@@ -2,6 +2,7 @@
 
 #include "app_win32.h"
 #include "bitmap_file.h"
+#include "file_access.h"
 
 namespace forms {
 
@@ -28,7 +29,7 @@ bool WritePictureAsBitmap(const Picture& picture, const std::string& path) {
     const SIZE size = picture.Size();
     const std::string file = BuildBitmapFile24(size.cx, size.cy, PictureRows24(picture));
     if (file.empty()) return false;
-    return ReplaceFileWith(path, file);
+    return ReplaceFileAtomically(SystemFileAccess(), path, file);
 }
 
 }  // namespace forms

@@ -26,6 +26,11 @@ inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";          
 inline constexpr std::string_view kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";          // "BGMﾘﾋﾟｰﾄ", half-width kana
 inline constexpr std::string_view kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";                // "BGMﾌｧｲﾙ", half-width kana
 
+// The settings file holds a few short lines. Anything larger is not ours:
+// it reads as if it were empty and is never rewritten, so a big foreign file
+// is neither loaded whole into memory nor destroyed.
+constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
+
 // ReadIni hands the profile reader a buffer of this many bytes, so values
 // come back cut to 255 bytes.
 constexpr std::size_t kReadIniBufferSize = 256;

@@ -16,15 +16,20 @@ bool FakeFiles::CanOpenForReading(const std::string& path) {
     return files.count(path) && !unreadable.count(path);
 }
 
-bool FakeFiles::WriteAndFlush(const std::string& path, std::string_view bytes) {
+bool FakeFiles::IsReparsePoint(const std::string& path) {
+    log.push_back("probe link " + path);
+    return links.count(path) != 0;
+}
+
+NewFile FakeFiles::WriteNewFile(const std::string& path, std::string_view bytes) {
     log.push_back("write " + path);
-    if (folders.count(path)) return false;
+    if (files.count(path) || folders.count(path) || links.count(path)) return NewFile::NotCreated;
     if (writeFailsHalfway) {
         files[path] = std::string(bytes.substr(0, bytes.size() / 2));
-        return false;
+        return NewFile::Failed;
     }
     files[path] = std::string(bytes);
-    return true;
+    return NewFile::Written;
 }
 
 bool FakeFiles::MoveReplacing(const std::string& from, const std::string& to) {

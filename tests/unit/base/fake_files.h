@@ -1,4 +1,4 @@
-// In-memory file system for the settings code, with failures on demand.
+// In-memory file system, with links and failures on demand.
 #pragma once
 #include <map>
 #include <set>
@@ -12,13 +12,15 @@ public:
     std::map<std::string, std::string> files;  // path -> bytes
     std::set<std::string> folders;              // paths that name a folder
     std::set<std::string> unreadable;           // files that exist but fail to read
-    bool writeFailsHalfway = false;             // WriteAndFlush stores half, then fails
+    std::set<std::string> links;                // names that are links (to nothing here)
+    bool writeFailsHalfway = false;             // WriteNewFile stores half, then fails
     bool moveFails = false;
-    std::vector<std::string> log;  // "read p", "probe p", "write p", "move a > b", "remove p"
+    std::vector<std::string> log;  // "read p", "probe p", "probe link p", "write p", "move a > b", "remove p"
 
     FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes) override;
     bool CanOpenForReading(const std::string& path) override;
-    bool WriteAndFlush(const std::string& path, std::string_view bytes) override;
+    bool IsReparsePoint(const std::string& path) override;
+    NewFile WriteNewFile(const std::string& path, std::string_view bytes) override;
     bool MoveReplacing(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
 

@@ -6,7 +6,7 @@
 namespace {
 const std::string kSo = "\x83\x5C";  // "ソ": its trail byte has the value of a backslash
 const std::string kPath = "C:\\Velmora\\Velmora.ini";
-const std::string kTemporary = kPath + ".new";
+const std::string kTemporary = TemporaryPathFor(kPath);
 const std::string kOld = "[Section]\r\nold=1\r\n";
 }  // namespace
 
@@ -51,6 +51,36 @@ TEST(ReplaceFileAtomically, AFailureAtAnyStepLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(files.files.count(kTemporary), 0u);
         EXPECT_EQ(files.Changes().back(), "remove " + kTemporary);
     }
+}
+
+TEST(ReplaceFileAtomically, NeverWritesThroughAPlantedNameOrALinkedFolder) {
+    FakeFiles planted;
+    planted.files[kPath] = kOld;
+    planted.links.insert(kTemporary);
+    EXPECT_FALSE(ReplaceFileAtomically(planted, kPath, "new"));
+    EXPECT_EQ(planted.files[kPath], kOld);
+    EXPECT_EQ(planted.Changes(), std::vector<std::string>{"write " + kTemporary}) << "the planted name is not ours to remove";
+
+    FakeFiles linked;
+    linked.files[kPath] = kOld;
+    linked.links.insert("C:\\Velmora");
+    EXPECT_FALSE(ReplaceFileAtomically(linked, kPath, "new"));
+    EXPECT_TRUE(linked.Changes().empty());
+}
+
+TEST_F(RealFiles, APlantedLinkOrALinkedFolderIsRefusedAndWhatItLeadsToKept) {
+    const std::string victim = folder + "/victim", target = folder + "/x.ini";
+    Put(victim, "mine");
+    std::filesystem::create_symlink(victim, TemporaryPathFor(target));
+    EXPECT_FALSE(ReplaceFileAtomically(files, target, "new"));
+    EXPECT_EQ(Slurp(victim), "mine");
+    EXPECT_TRUE(std::filesystem::is_symlink(TemporaryPathFor(target)));
+
+    std::filesystem::create_directory_symlink(folder, folder + "/linked");
+    EXPECT_FALSE(ReplaceFileAtomically(files, folder + "\\linked\\y.ini", "new"));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/y.ini"));
+    EXPECT_TRUE(ReplaceFileAtomically(files, folder + "\\y.ini", "new"));
+    EXPECT_EQ(Slurp(folder + "/y.ini"), "new");
 }
 
 TEST_F(RealFiles, FoldersAreNoFilesAndReadingStopsAtTheLimit) {

@@ -8,7 +8,6 @@
 
 namespace {
 const std::string kPath = "C:\\Velmora\\Velmora.ini";
-const std::string kTemporary = kPath + ".new";
 const std::string kOld = "[Section]\r\nold=1\r\n";
 }  // namespace
 
@@ -34,7 +33,7 @@ TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
     SaveSettings(files, folder);
     EXPECT_EQ(Slurp(folder + "/Velmora.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4= 3\r\n"
                                               "BGM\xCC\xA7\xB2\xD9=" + song + "\r\n");
-    EXPECT_FALSE(std::filesystem::exists(folder + "/Velmora.ini.new"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(folder + "/Velmora.ini")));
 
     BgmKind = BgmRepeat = 0;
     BgmFile.clear();
@@ -48,11 +47,11 @@ TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
 TEST_F(RealFiles, AFailedSaveLeavesTheOldFileByteForByte) {
     const std::string ini = folder + "/Velmora.ini";
     Put(ini, kOld);
-    std::filesystem::create_directory(ini + ".new");  // the temporary file cannot be made
+    std::filesystem::create_directory(TemporaryPathFor(ini));  // the temporary file cannot be made
     WriteIni(files, "Section", "old", "2", folder + "\\Velmora.ini");
     EXPECT_EQ(Slurp(ini), kOld);
 
-    std::filesystem::remove(ini + ".new");
+    std::filesystem::remove(TemporaryPathFor(ini));
     WriteIni(files, "Section", "old", "2", folder + "\\Velmora.ini");
     EXPECT_EQ(Slurp(ini), "[Section]\r\nold=2\r\n");
 }

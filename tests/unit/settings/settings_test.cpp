@@ -145,7 +145,7 @@ TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
               "BGM\x8B\xE6\x95\xAA= 2\r\n"
               "BGM\xD8\xCB\xDF\xB0\xC4= 0\r\n"
               "BGM\xCC\xA7\xB2\xD9=C:\\Music\\song.mp3\r\n");
-    const std::string temporary = kIni + ".new";
+    const std::string temporary = TemporaryPathFor(kIni);
     const std::string oneSave[] = {"write " + temporary, "move " + temporary + " > " + kIni};
     EXPECT_EQ(files.Changes(), (std::vector<std::string>{oneSave[0], oneSave[1], oneSave[0], oneSave[1],
                                                          oneSave[0], oneSave[1]}));
