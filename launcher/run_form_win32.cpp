@@ -8,7 +8,7 @@
 #include "system_multimedia.h"
 
 RunForm::RunForm(char switchLetter, std::string launcherFolder)
-    : Form(L"Nimbel_Main", forms::FormStyle{WS_POPUP, WS_EX_TOOLWINDOW, RGB(0, 0, 0)}),
+    : Form(forms::Widen(kRunFormTitle), forms::FormStyle{WS_POPUP, WS_EX_TOOLWINDOW, RGB(0, 0, 0)}),
       timer1(*this, 1000, [this] { music_->RepeatMp3Music(); }),
       timer2(*this, 200, [this] { PollCd(); }),
       timer3(*this, 500, [this] { WatchRenderer(); }),
@@ -24,7 +24,7 @@ RunForm::~RunForm() {
 
 void RunForm::WriteTexture() {
     display.SetPicture(forms::Picture::FromResource(IDB_RING_TEXTURE));
-    forms::WritePictureAsBitmap(display.GetPicture(), kTexturePath);
+    forms::WritePictureAsBitmap(display.GetPicture(), kHandOffPath);
 }
 
 void RunForm::OnLoad() {
@@ -63,7 +63,7 @@ void RunForm::PollCd() {
 }
 
 void RunForm::WatchRenderer() {
-    const bool window = FindWindowA(nullptr, "Nimbel_VC") != nullptr;
+    const bool window = FindWindowA(nullptr, kRendererWindowName) != nullptr;
     const bool ended = renderer_ && WaitForSingleObject(renderer_, 0) == WAIT_OBJECT_0;
     const auto since = static_cast<std::int64_t>(GetTickCount64() - loadedAt_);
     if (watch_->Tick(window, ended, since) == RendererWatch::Verdict::KeepWatching) return;

@@ -42,8 +42,5 @@ private:
     ULONGLONG loadedAt_ = 0;
 };
 
-constexpr const char* kTexturePath = "C:\\q_vesk\\Nimbel.bmp";
-constexpr const char* kScratchPattern = "C:\\q_vesk\\*.*";
-
 // Loads the run form without showing it: Main's /s and no-argument branch.
 void LoadRunFormFor(char switchLetter, const std::string& launcherFolder);

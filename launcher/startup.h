@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "saver_contract.h"
+
 // Character 2 of the upper-cased arguments text ("/s" gives 'S'), or 0 when
 // the text is shorter than two characters. Character 1 is never looked at.
 char SwitchLetter(const std::string& arguments);
@@ -12,10 +14,6 @@ char SwitchLetter(const std::string& arguments);
 // The /p handle: the arguments from character 4 on ("/p 1234", "/p:1234").
 std::int32_t PreviewParent(const std::string& arguments);
 
-constexpr const char* kRunFormTitle = "Nimbel_Main";
-constexpr const char* kSettingsTitle = "<Velmora>";
-constexpr const char* kRendererName = "\\Velmora.dll";
-constexpr const char* kScratchFolder = "C:\\q_vesk";
 
 class StartupPlatform {
 public:

@@ -3,12 +3,11 @@
 #include <windows.h>
 
 #include "gl_api.h"
+#include "saver_contract.h"
 #include "scene.h"
 #include "shell_state.h"
 
 namespace {
-constexpr const char* kWindowName = "Nimbel_VC";  // class and title; the launcher watches it
-
 HDC windowDc = nullptr;  // the class's own DC, kept for the life of the process
 HGLRC renderContext = nullptr;
 // False when the display offers no OpenGL: the window still covers the screen
@@ -102,10 +101,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpfnWndProc = WndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kWindowName;
+    windowClass.lpszClassName = kRendererWindowName;
     if (!RegisterClassA(&windowClass)) return 0;
 
-    HWND hwnd = CreateWindowExA(0, kWindowName, kWindowName,
+    HWND hwnd = CreateWindowExA(0, kRendererWindowName, kRendererWindowName,
                                 WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
                                 CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN),
                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);

@@ -2,10 +2,8 @@
 // black, blended additively, while the group tumbles.
 #pragma once
 #include "ring_model.h"
+#include "saver_contract.h"  // the hand-off path that the launcher writes before it starts us
 #include "texture.h"
-
-// The fixed hand-off path that the launcher writes before it starts us.
-constexpr const char* kHandOffPath = "c:\\q_vesk\\Nimbel.bmp";
 
 // One-time set-up: projection, camera, rings, texture, blending. Always true.
 bool InitScene();

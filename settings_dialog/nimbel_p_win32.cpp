@@ -11,6 +11,7 @@
 #include "dialog_resources.h"
 #include "dialog_rules.h"
 #include "mouse_pointer_win32.h"
+#include "saver_contract.h"
 #include "settings.h"
 #include "twips.h"
 #include "zoom_win32.h"
@@ -66,7 +67,7 @@ constexpr int kStoresLeftTwips = 10680, kStoresStepTwips = 240;
 constexpr int kFrameOffsetTwips = 30;
 }  // namespace
 
-Nimbel_P::Nimbel_P() : Form(L"<Velmora>", forms::FormStyle{WS_POPUP, 0, kGrey}) {
+Nimbel_P::Nimbel_P() : Form(forms::Widen(kSettingsTitle), forms::FormStyle{WS_POPUP, 0, kGrey}) {
     SetScaleMode(forms::ScaleMode::Pixels);
     forms::Picture hand = forms::Picture::FromCursorResource(IDC_HAND_POINTER);
     auto handPointer = [&hand](forms::Control& control) {

@@ -57,7 +57,7 @@ TEST_F(SceneGl, InitSetsProjectionCameraTextureAndAdditiveBlending) {
     EXPECT_EQ(c[n - 2].args, (std::vector<double>{GL_SRC_ALPHA, GL_ONE}));
     EXPECT_EQ(c[n - 1].args, (std::vector<double>{GL_BLEND}));
     for (const auto& call : c) EXPECT_NE(call.name, "Build2DMipmaps");
-    EXPECT_STREQ(SceneTexture().Name(), "c:\\q_vesk\\Nimbel.bmp");
+    EXPECT_STREQ(SceneTexture().Name(), kHandOffPath);
 }
 
 TEST_F(SceneGl, FirstFrameIsBlackAndRespawnsEveryRing) {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "saver_contract.h"
+
 namespace {
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_KEYDOWN && w == VK_ESCAPE) {
@@ -29,7 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     FILE* out = std::fopen("C:\\slow_renderer.txt", "w");
     if (out) {
-        if (GetFileAttributesExA("C:\\q_vesk\\Nimbel.bmp", GetFileExInfoStandard, &data))
+        if (GetFileAttributesExA(kHandOffPath, GetFileExInfoStandard, &data))
             std::fprintf(out, "texture %lu\n", static_cast<unsigned long>(data.nFileSizeLow));
         else
             std::fprintf(out, "texture missing\n");
@@ -39,10 +41,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = "Nimbel_VC";
+    wc.lpszClassName = kRendererWindowName;
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, "Nimbel_VC", "Nimbel_VC", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                                nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, kRendererWindowName, kRendererWindowName, WS_POPUP | WS_VISIBLE, 0, 0, 320, 240,
+                                nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
