@@ -25,14 +25,19 @@ public:
         forms::MessageBoxOk(forms::Widen("Velmora.dll が同じﾌｫﾙﾀﾞに見つかりません！"));
     }
     void CreateFolder(const std::string& path) override { forms::CreateFolder(path); }
-    void LoadSettings() override { ::LoadSettings(SystemFileAccess(), folder_); }
-    void ShowSettingsDialog() override { ::ShowSettingsDialog(); }
+    void LoadSettings() override { settings_ = ::LoadSettings(SystemFileAccess(), folder_); }
+    void ShowSettingsDialog() override {
+        ::ShowSettingsDialog(settings_, [this](const StoredSettings& chosen) {
+            ::SaveSettings(SystemFileAccess(), folder_, chosen);
+        });
+    }
     std::int32_t HideCursor() override { return ShowCursor(FALSE); }
-    void LoadRunForm() override { LoadRunFormFor(startup.letter, folder_); }
+    void LoadRunForm() override { LoadRunFormFor(startup.letter, folder_, settings_); }
     void ShowPreview(std::int32_t parent) override { ::ShowPreview(parent); }
 
 private:
     std::string folder_;
+    StoredSettings settings_;  // empty until loaded: a preview reads nothing
 };
 }  // namespace
 

@@ -3,17 +3,17 @@
 #include "app_win32.h"
 #include "picture_file_win32.h"
 #include "resource_ids.h"
-#include "settings.h"
 #include "startup.h"
 #include "system_multimedia.h"
 
-RunForm::RunForm(char switchLetter, std::string launcherFolder)
+RunForm::RunForm(char switchLetter, std::string launcherFolder, MusicSettings music)
     : Form(forms::Widen(kRunFormTitle), forms::FormStyle{WS_POPUP, WS_EX_TOOLWINDOW, RGB(0, 0, 0)}),
       timer1(*this, 1000, [this] { music_->RepeatMp3Music(); }),
       timer2(*this, 200, [this] { PollCd(); }),
       timer3(*this, 500, [this] { WatchRenderer(); }),
       switchLetter_(switchLetter),
-      launcherFolder_(std::move(launcherFolder)) {
+      launcherFolder_(std::move(launcherFolder)),
+      musicSettings_(std::move(music)) {
     SetScaleMode(forms::ScaleMode::Pixels);
     display.Move(0, 0, 64, 64);
 }
@@ -37,9 +37,8 @@ void RunForm::OnLoad() {
     renderer_ = forms::StartProgram(RendererPath);
     watch_ = std::make_unique<RendererWatch>(renderer_ != nullptr);
     // 4. and 5. The music the settings chose.
-    MusicSettings settings{BgmKind, BgmRepeat, BgmFile};
-    source_ = MusicSourceFor(settings);
-    music_ = std::make_unique<Nimbel_BGM>(SystemMultimedia(), settings);
+    source_ = MusicSourceFor(musicSettings_);
+    music_ = std::make_unique<Nimbel_BGM>(SystemMultimedia(), musicSettings_);
     switch (source_) {
     case MusicSource::Cd:
         music_->StartCdMusic();
@@ -88,7 +87,7 @@ void RunForm::OnClose() {
     forms::End();
 }
 
-void LoadRunFormFor(char switchLetter, const std::string& launcherFolder) {
-    static RunForm form(switchLetter, launcherFolder);
+void LoadRunFormFor(char switchLetter, const std::string& launcherFolder, const StoredSettings& settings) {
+    static RunForm form(switchLetter, launcherFolder, MusicSettingsFrom(settings));
     form.Load();
 }

@@ -10,12 +10,13 @@
 #include "form_win32.h"
 #include "nimbel_bgm.h"
 #include "renderer_watch.h"
+#include "settings.h"
 
 extern std::int32_t CursorCount;
 
 class RunForm : public forms::Form {
 public:
-    RunForm(char switchLetter, std::string launcherFolder);
+    RunForm(char switchLetter, std::string launcherFolder, MusicSettings music);
     ~RunForm() override;
 
     forms::PictureBox display{*this};  // Display: the 64 x 64 ring texture
@@ -35,6 +36,7 @@ private:
 
     char switchLetter_;
     std::string launcherFolder_;
+    MusicSettings musicSettings_;
     std::unique_ptr<Nimbel_BGM> music_;
     MusicSource source_ = MusicSource::None;
     HANDLE renderer_ = nullptr;  // held, never waited on or ended
@@ -43,4 +45,4 @@ private:
 };
 
 // Loads the run form without showing it: Main's /s and no-argument branch.
-void LoadRunFormFor(char switchLetter, const std::string& launcherFolder);
+void LoadRunFormFor(char switchLetter, const std::string& launcherFolder, const StoredSettings& settings);

@@ -2,9 +2,13 @@
 
 #include "code_page.h"
 
+MusicSettings MusicSettingsFrom(const StoredSettings& settings) {
+    return {settings.BgmKind, settings.BgmRepeat, settings.BgmFile};
+}
+
 MusicSource MusicSourceFor(const MusicSettings& settings) {
-    if (settings.bgmKind == 1) return MusicSource::Cd;
-    if (settings.bgmKind != 2) return MusicSource::None;
+    if (settings.bgmKind == MusicKind::Cd) return MusicSource::Cd;
+    if (settings.bgmKind != MusicKind::File) return MusicSource::None;
     const std::string ending = UpperCased(LastCharacters(settings.bgmFile, 3));
     if (ending == "WAV") return MusicSource::Wav;
     if (ending == "MP3") return MusicSource::Mp3;

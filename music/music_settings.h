@@ -1,19 +1,23 @@
-// The music settings the player works from. The launcher owns the stored
-// values (BgmKind, BgmRepeat, BgmFile of the settings file) and fills one of
-// these after loading them; the music module never reads the launcher's state.
+// The music settings the player works from: the part of the stored settings
+// a run plays, derived once by MusicSettingsFrom. The music module never
+// reads the launcher's state.
 #pragma once
 #include <cstdint>
 #include <string>
 
+#include "settings.h"
+
 struct MusicSettings {
-    std::int16_t bgmKind = 0;    // 0 no music, 1 CD audio, 2 music file; others play nothing
-    std::int16_t bgmRepeat = 0;  // CD track to repeat; 0 plays the whole disc
-    std::string bgmFile;         // full path of the MP3 or WAV file, ANSI bytes
+    MusicKind bgmKind = MusicKind::None;  // what plays; a kind without a name plays nothing
+    std::int16_t bgmRepeat = 0;           // CD track to repeat; 0 plays the whole disc
+    std::string bgmFile;                  // full path of the MP3 or WAV file, ANSI bytes
 };
+
+MusicSettings MusicSettingsFrom(const StoredSettings& settings);
 
 enum class MusicSource { None, Cd, Wav, Mp3 };
 
 // Which source a run plays, for the run form's load and close handlers: CD for
-// kind 1; for kind 2 the last three characters of the file name, upper-cased,
-// "WAV" or "MP3"; nothing otherwise.
+// kind Cd; for kind File the last three characters of the file name,
+// upper-cased, "WAV" or "MP3"; nothing otherwise.
 MusicSource MusicSourceFor(const MusicSettings& settings);

@@ -5,14 +5,7 @@
 #include "number_text.h"
 #include "path_parts.h"
 
-std::int16_t BgmKind = 0;
-std::int16_t BgmRepeat = 0;
-std::string BgmFile;
-std::string BgmFolder;
-
 namespace {
-constexpr std::int16_t kBgmKindMusicFile = 2;
-
 std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 std::string_view FirstChars(std::string_view text, std::size_t count) {
@@ -56,22 +49,24 @@ std::string WriteIni(FileAccess& files, std::string_view section, std::string_vi
     return {};
 }
 
-void LoadSettings(FileAccess& files, std::string_view launcherFolder) {
+StoredSettings LoadSettings(FileAccess& files, std::string_view launcherFolder) {
     const std::string file = SettingsFilePath(launcherFolder);
-    BgmKind = ReadNumber(files, kKeyBgmKind, file);
-    BgmRepeat = ReadNumber(files, kKeyBgmRepeat, file);
+    StoredSettings settings;
+    settings.BgmKind = static_cast<MusicKind>(ReadNumber(files, kKeyBgmKind, file));
+    settings.BgmRepeat = ReadNumber(files, kKeyBgmRepeat, file);
 
-    BgmFile = ReadIni(files, kSettingsSection, kKeyBgmFile, file);
+    settings.BgmFile = ReadIni(files, kSettingsSection, kKeyBgmFile, file);
     // A CD setting keeps its kind whatever the path says.
-    if (!BgmFile.empty() && !FileExists(files, BgmFile)) BgmFile.clear();
-    if (BgmFile.empty() && BgmKind == kBgmKindMusicFile) BgmKind = 0;
+    if (!settings.BgmFile.empty() && !FileExists(files, settings.BgmFile)) settings.BgmFile.clear();
+    if (settings.BgmFile.empty() && settings.BgmKind == MusicKind::File) settings.BgmKind = MusicKind::None;
 
-    BgmFolder = BgmFile.empty() ? std::string(launcherFolder) : FolderOf(BgmFile);
+    settings.BgmFolder = settings.BgmFile.empty() ? std::string(launcherFolder) : FolderOf(settings.BgmFile);
+    return settings;
 }
 
-void SaveSettings(FileAccess& files, std::string_view launcherFolder) {
+void SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings) {
     const std::string file = SettingsFilePath(launcherFolder);
-    WriteIni(files, kSettingsSection, kKeyBgmKind, SignPositionText(BgmKind), file);
-    WriteIni(files, kSettingsSection, kKeyBgmRepeat, SignPositionText(BgmRepeat), file);
-    WriteIni(files, kSettingsSection, kKeyBgmFile, BgmFile, file);
+    WriteIni(files, kSettingsSection, kKeyBgmKind, SignPositionText(static_cast<std::int16_t>(settings.BgmKind)), file);
+    WriteIni(files, kSettingsSection, kKeyBgmRepeat, SignPositionText(settings.BgmRepeat), file);
+    WriteIni(files, kSettingsSection, kKeyBgmFile, settings.BgmFile, file);
 }

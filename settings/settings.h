@@ -7,17 +7,22 @@
 #include <string>
 #include <string_view>
 
-#include "path_parts.h"  // FileExists and FolderOf belong to the same interface
 #include "file_access.h"
 
-// 0 no music, 1 CD audio, 2 music file; any other value plays nothing.
-extern std::int16_t BgmKind;
-// CD track to repeat; 0 repeats the whole disc.
-extern std::int16_t BgmRepeat;
-// Full path of the MP3 or WAV file (ANSI bytes), "" for none.
-extern std::string BgmFile;
-// Where the dialog's file browse starts; not stored in the file.
-extern std::string BgmFolder;
+// BGM区分, what the run plays. The file holds it as a 16-bit number; a
+// number without a name here (5, -1) is kept as it is, plays nothing and
+// marks no source in the dialog, and is written back unchanged.
+enum class MusicKind : std::int16_t { None = 0, Cd = 1, File = 2 };
+
+// The settings as the program holds them: LoadSettings fills a record, the
+// settings dialog edits a copy and hands it to SaveSettings, and the run form
+// and the music player read it.
+struct StoredSettings {
+    MusicKind BgmKind = MusicKind::None;
+    std::int16_t BgmRepeat = 0;  // CD track to repeat; 0 repeats the whole disc
+    std::string BgmFile;         // full path of the MP3 or WAV file (ANSI bytes), "" for none
+    std::string BgmFolder;       // where the dialog's file browse starts: derived, never stored
+};
 
 // Names in the file: code page 932 bytes (the sources are UTF-8).
 inline constexpr std::string_view kSettingsFileName = "Velmora.ini";
@@ -54,11 +59,12 @@ std::string ReadIni(FileAccess& files, std::string_view section, std::string_vie
 std::string WriteIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view value,
                      std::string_view file);
 
-// Fills the four globals from the file beside the launcher. Never fails: what
-// is missing or unreadable falls back to no music. A music file that cannot
-// be opened is dropped, and music kind 2 then becomes 0.
-void LoadSettings(FileAccess& files, std::string_view launcherFolder);
+// The settings in the file beside the launcher. Never fails: what is missing
+// or unreadable falls back to no music. A music file that cannot be opened
+// is dropped, and music kind File then becomes None. BgmFolder is the music
+// file's folder, or the launcher's folder when there is no file.
+StoredSettings LoadSettings(FileAccess& files, std::string_view launcherFolder);
 
 // The settings dialog's save: BgmKind, BgmRepeat and BgmFile, in this order,
 // the numbers with a sign position (BGM区分= 2).
-void SaveSettings(FileAccess& files, std::string_view launcherFolder);
+void SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings);

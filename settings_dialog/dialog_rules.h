@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings.h"
+
 // The repeat box's number format "##": no digits for 0, the sign for a
 // negative number (-3 shows "-3").
 std::string FormatHash(std::int16_t value);
@@ -25,6 +27,11 @@ DialogOrigin PlaceDialog(double screenWidth, double screenHeight, double windowW
 // fit in 16 bits.
 std::int16_t RepeatFromText(std::string_view text, std::int16_t old);
 
-// A music source the dialog has a mark for (0 none, 1 CD, 2 file). A stored
-// kind outside them is kept as it is, but marks nothing.
-constexpr bool HasSourceMark(std::int16_t kind) { return kind >= 0 && kind <= 2; }
+// The dialog's music source marks, one a row, in the order of the kinds:
+// 0 none, 1 CD, 2 file. A stored kind without a mark of its own (5, -1) is
+// kept as it is, but marks nothing: -1.
+constexpr int SourceMarkOf(MusicKind kind) {
+    const int mark = static_cast<int>(kind);
+    return mark >= 0 && mark <= 2 ? mark : -1;
+}
+constexpr MusicKind SourceOfMark(int mark) { return static_cast<MusicKind>(mark); }

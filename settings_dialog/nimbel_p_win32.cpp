@@ -11,8 +11,8 @@
 #include "dialog_resources.h"
 #include "dialog_rules.h"
 #include "mouse_pointer_win32.h"
+#include "path_parts.h"
 #include "saver_contract.h"
-#include "settings.h"
 #include "twips.h"
 #include "zoom_win32.h"
 
@@ -200,12 +200,12 @@ void Nimbel_P::OnLoad() {
     Shape_1(1)->Move(Shape_1(0)->Left() - dx, Shape_1(0)->Top() - dy, Shape_1(0)->Width(), Shape_1(0)->Height());
     Shape_2(1)->Move(Shape_2(0)->Left() - dx, Shape_2(0)->Top() - dy, Shape_2(0)->Width(), Shape_2(0)->Height());
     BGM_Repeat.SetEnabled(false);
-    SetMarks(1, HasSourceMark(BgmKind) ? BgmKind : -1, true);
-    if (BgmKind == 1) BGM_Repeat.SetEnabled(true);
-    Cmd_File.SetEnabled(BgmKind == 2);
-    BGM_Repeat.SetText(forms::Widen(FormatHash(BgmRepeat).c_str()));
+    SetMarks(1, SourceMarkOf(settings_.BgmKind), true);
+    if (settings_.BgmKind == MusicKind::Cd) BGM_Repeat.SetEnabled(true);
+    Cmd_File.SetEnabled(settings_.BgmKind == MusicKind::File);
+    BGM_Repeat.SetText(forms::Widen(FormatHash(settings_.BgmRepeat).c_str()));
     for (std::int16_t value = 0; value <= 30; ++value) BGM_Repeat.AddItem(forms::Widen(FormatHash(value).c_str()));
-    lbl_Fname.SetCaption(ToUtf16(BgmFile, kAnsiCodePage));
+    lbl_Fname.SetCaption(ToUtf16(settings_.BgmFile, kAnsiCodePage));
     POINT mouse = {};
     const bool known = GetCursorPos(&mouse) != FALSE;
     ZoomOriginX = known ? static_cast<std::int16_t>(mouse.x) : 0;
@@ -217,7 +217,7 @@ void Nimbel_P::OnLoad() {
 void Nimbel_P::OnUnload() { ZoomClose(Hwnd()); }
 
 void Nimbel_P::ChooseSource(int index) {
-    BgmKind = static_cast<std::int16_t>(index);
+    settings_.BgmKind = SourceOfMark(index);
     Cmd_File.SetEnabled(false);
     BGM_Repeat.SetEnabled(false);
     SetMarks(1, index, false);
@@ -238,20 +238,20 @@ void Nimbel_P::BrowseForFile() {
     request.nMaxFile = kFileBufferChars;
     request.lpstrFileTitle = title.data();
     request.nMaxFileTitle = kFileBufferChars;
-    request.lpstrInitialDir = BgmFolder.c_str();
+    request.lpstrInitialDir = settings_.BgmFolder.c_str();
     request.lpstrTitle = kBrowseTitle;
     request.Flags = 0;
     if (!GetOpenFileNameA(&request)) return;  // cancelled or failed: nothing changes
     const std::string path(file.data());
-    BgmFile = path;
+    settings_.BgmFile = path;
     lbl_Fname.SetCaption(ToUtf16(path, kAnsiCodePage));
-    BgmFolder = FolderOf(path);
+    settings_.BgmFolder = FolderOf(path);
 }
 
 void Nimbel_P::SaveSettings() {
-    BgmRepeat = RepeatFromText(FromUtf16(BGM_Repeat.Text(), kAnsiCodePage), BgmRepeat);
-    // BGM区分, BGMﾘﾋﾟｰﾄ and BGMﾌｧｲﾙ, in this order, whatever the source.
-    ::SaveSettings(SystemFileAccess(), forms::ProgramFolder());
+    settings_.BgmRepeat = RepeatFromText(FromUtf16(BGM_Repeat.Text(), kAnsiCodePage), settings_.BgmRepeat);
+    // Stored before the closing zoom, all three values whatever the source.
+    if (store_) store_(settings_);
     Unload();
 }
 
@@ -261,7 +261,13 @@ void Nimbel_P::OpenHomePage() {
     forms::SetMousePointer(forms::MousePointer::Default);
 }
 
-void ShowSettingsDialog() {
+void Nimbel_P::Edit(StoredSettings settings, StoreAction store) {
+    settings_ = std::move(settings);
+    store_ = std::move(store);
+}
+
+void ShowSettingsDialog(const StoredSettings& settings, Nimbel_P::StoreAction store) {
     static Nimbel_P dialog;
+    dialog.Edit(settings, std::move(store));
     dialog.Show(true);
 }

@@ -1,19 +1,27 @@
 // Nimbel_P, the settings dialog: a borderless window whose face is one paper
 // picture (Pic_C) with every control on it. The user picks the music source,
 // the CD track to repeat and the music file; "設定" stores them in the
-// settings file and "ｷｬﾝｾﾙ" closes without storing. It edits the settings
-// globals in place, as the rest of the program reads them.
+// settings file and "ｷｬﾝｾﾙ" closes without storing. It edits its own copy
+// of the settings and hands it back to be stored.
 #pragma once
 #include <windows.h>
+
+#include <functional>
 
 #include "anigif_control_win32.h"
 #include "command_win32.h"
 #include "control_array.h"
 #include "form_win32.h"
+#include "settings.h"
 
 class Nimbel_P final : public forms::Form {
 public:
+    // Stores what "設定" hands back, before the dialog closes.
+    using StoreAction = std::function<void(const StoredSettings&)>;
+
     Nimbel_P();
+    // The settings the dialog opens with, and where "設定" hands them back.
+    void Edit(StoredSettings settings, StoreAction store);
 
 protected:
     void ApplyLayout() override;
@@ -43,7 +51,11 @@ private:
     Command Cmd_Can{Pic_C};
     // Picture stores: the sources of the radio marks, outside the visible area.
     ControlArray<forms::Image> Img_Opt, Img_Ra;
+
+    StoredSettings settings_;
+    StoreAction store_;
 };
 
-// Shows the settings dialog modally; returns when it has closed.
-void ShowSettingsDialog();
+// Shows the settings dialog modally on the given settings; returns when it
+// has closed. store runs if the user stores them.
+void ShowSettingsDialog(const StoredSettings& settings, Nimbel_P::StoreAction store);

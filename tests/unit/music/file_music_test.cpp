@@ -5,7 +5,7 @@
 #include "scripted_multimedia.h"
 
 namespace {
-MusicSettings File(std::string path) { return {2, 0, std::move(path)}; }
+MusicSettings File(std::string path) { return {MusicKind::File, 0, std::move(path)}; }
 std::string OpenCommand(const std::string& path) {
     return "open \"" + path + "\" type MPEGVideo Alias MP3Play";
 }
@@ -80,13 +80,13 @@ TEST(WavMusic, LoopsTheFileOnlyWhenThereIsAWaveDevice) {
 }
 
 TEST(MusicSource, KindAndUpperCasedLastThreeCharactersChooseTheSource) {
-    EXPECT_EQ(MusicSourceFor({1, 0, "C:\\a.wav"}), MusicSource::Cd);
-    EXPECT_EQ(MusicSourceFor({2, 0, "C:\\a.Mp3"}), MusicSource::Mp3);
-    EXPECT_EQ(MusicSourceFor({2, 0, "C:\\a.wAV"}), MusicSource::Wav);
-    EXPECT_EQ(MusicSourceFor({2, 0, "mp3"}), MusicSource::Mp3);
-    EXPECT_EQ(MusicSourceFor({2, 0, "C:\\a.mid"}), MusicSource::None);
-    EXPECT_EQ(MusicSourceFor({0, 0, "C:\\a.mp3"}), MusicSource::None);
-    EXPECT_EQ(MusicSourceFor({3, 0, "C:\\a.mp3"}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::Cd, 0, "C:\\a.wav"}), MusicSource::Cd);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.Mp3"}), MusicSource::Mp3);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.wAV"}), MusicSource::Wav);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "mp3"}), MusicSource::Mp3);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.mid"}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::None, 0, "C:\\a.mp3"}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind{3}, 0, "C:\\a.mp3"}), MusicSource::None);
     // The last three bytes read "MP3", but 0x83 0x4D is one character (ギ).
-    EXPECT_EQ(MusicSourceFor({2, 0, "C:\\a\x83\x4dP3"}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a\x83\x4dP3"}), MusicSource::None);
 }

@@ -16,10 +16,7 @@ TEST(ReplaceFileAtomically, SaveSettingsThatFailsKeepsEverySettingOfTheOldFile) 
     const std::string old = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\nBGM\xD8\xCB\xDF\xB0\xC4= 4\r\n";
     files.files[kPath] = old;
     files.writeFailsHalfway = true;
-    BgmKind = 2;
-    BgmRepeat = 0;
-    BgmFile = "C:\\a.wav";
-    SaveSettings(files, "C:\\Velmora");
+    SaveSettings(files, "C:\\Velmora", {MusicKind::File, 0, "C:\\a.wav"});
     EXPECT_EQ(files.files[kPath], old);
     EXPECT_EQ(files.files.size(), 1u);
 }
@@ -27,21 +24,16 @@ TEST(ReplaceFileAtomically, SaveSettingsThatFailsKeepsEverySettingOfTheOldFile) 
 TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
     const std::string song = folder + "\\song.mp3";
     Put(folder + "/song.mp3", "ID3");
-    BgmKind = 2;
-    BgmRepeat = 3;
-    BgmFile = song;
-    SaveSettings(files, folder);
+    SaveSettings(files, folder, {MusicKind::File, 3, song});
     EXPECT_EQ(Slurp(folder + "/Velmora.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4= 3\r\n"
                                               "BGM\xCC\xA7\xB2\xD9=" + song + "\r\n");
     EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(folder + "/Velmora.ini")));
 
-    BgmKind = BgmRepeat = 0;
-    BgmFile.clear();
-    LoadSettings(files, folder);
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmRepeat, 3);
-    EXPECT_EQ(BgmFile, song);
-    EXPECT_EQ(BgmFolder, folder);
+    const StoredSettings loaded = LoadSettings(files, folder);
+    EXPECT_EQ(loaded.BgmKind, MusicKind::File);
+    EXPECT_EQ(loaded.BgmRepeat, 3);
+    EXPECT_EQ(loaded.BgmFile, song);
+    EXPECT_EQ(loaded.BgmFolder, folder);
 }
 
 TEST_F(RealFiles, AFailedSaveLeavesTheOldFileByteForByte) {

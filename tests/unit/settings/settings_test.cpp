@@ -11,19 +11,14 @@ const std::string kKind(kKeyBgmKind);
 const std::string kRepeat(kKeyBgmRepeat);
 const std::string kFile(kKeyBgmFile);
 
+int Kind(const StoredSettings& settings) { return static_cast<int>(settings.BgmKind); }
+
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // Values a previous load might have left.
-        BgmKind = 7;
-        BgmRepeat = 7;
-        BgmFile = "stale";
-        BgmFolder = "stale";
-        files.files[kSong] = "ID3";
-    }
-    void Load(const std::string& ini) {
+    void SetUp() override { files.files[kSong] = "ID3"; }
+    StoredSettings Load(const std::string& ini) {
         files.files[kIni] = ini;
-        LoadSettings(files, kFolder);
+        return LoadSettings(files, kFolder);
     }
     static std::string Ini(const std::string& kind, const std::string& repeat, const std::string& file) {
         return "[Section]\r\n" + kKind + "=" + kind + "\r\n" + kRepeat + "=" + repeat + "\r\n" + kFile + "=" + file +
@@ -44,102 +39,113 @@ TEST(SettingsNames, KeysAreTheCodePage932Bytes) {
 
 TEST_F(Settings, NoFileMeansNoMusicAndTheLauncherFolder) {
     files.files.erase(kIni);
-    LoadSettings(files, kFolder);
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmRepeat, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, kFolder);
+    const StoredSettings s = LoadSettings(files, kFolder);
+    EXPECT_EQ(Kind(s), 0);
+    EXPECT_EQ(s.BgmRepeat, 0);
+    EXPECT_EQ(s.BgmFile, "");
+    EXPECT_EQ(s.BgmFolder, kFolder);
 }
 
 TEST_F(Settings, UnreadableOrOversizedFileLoadsAsNoFile) {
+    StoredSettings s;
     files.unreadable.insert(kIni);
-    Load(Ini(" 2", " 3", kSong));
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, kFolder);
+    s = Load(Ini(" 2", " 3", kSong));
+    EXPECT_EQ(Kind(s), 0);
+    EXPECT_EQ(s.BgmFile, "");
+    EXPECT_EQ(s.BgmFolder, kFolder);
 
     files.unreadable.clear();
     std::string big = Ini(" 1", " 3", kSong);
     big.resize(kMaxSettingsFileBytes + 1, ';');
-    Load(big);
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmRepeat, 0);
+    s = Load(big);
+    EXPECT_EQ(Kind(s), 0);
+    EXPECT_EQ(s.BgmRepeat, 0);
 
     big.resize(kMaxSettingsFileBytes);
-    Load(big);
-    EXPECT_EQ(BgmKind, 1) << "at the limit it is still read";
+    s = Load(big);
+    EXPECT_EQ(Kind(s), 1) << "at the limit it is still read";
 }
 
 TEST_F(Settings, MusicFileSettingWithoutItsFileFallsBackToNoMusic) {
-    Load(Ini(" 2", " 0", "C:\\Music\\gone.mp3"));
-    EXPECT_EQ(BgmKind, 0);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, kFolder);
+    StoredSettings s;
+    s = Load(Ini(" 2", " 0", "C:\\Music\\gone.mp3"));
+    EXPECT_EQ(Kind(s), 0);
+    EXPECT_EQ(s.BgmFile, "");
+    EXPECT_EQ(s.BgmFolder, kFolder);
 
-    Load(Ini(" 2", " 0", ""));
-    EXPECT_EQ(BgmKind, 0);
+    s = Load(Ini(" 2", " 0", ""));
+    EXPECT_EQ(Kind(s), 0);
 
     files.folders.insert("C:\\Music");
-    Load(Ini(" 2", " 0", "C:\\Music\\"));
-    EXPECT_EQ(BgmKind, 0) << "a folder is no music file";
+    s = Load(Ini(" 2", " 0", "C:\\Music\\"));
+    EXPECT_EQ(Kind(s), 0) << "a folder is no music file";
 }
 
 TEST_F(Settings, CdSettingKeepsItsKindWhateverThePath) {
-    Load(Ini(" 1", " 5", ""));
-    EXPECT_EQ(BgmKind, 1);
-    EXPECT_EQ(BgmRepeat, 5);
-    Load(Ini(" 1", " 5", "C:\\Music\\gone.mp3"));
-    EXPECT_EQ(BgmKind, 1);
-    EXPECT_EQ(BgmFile, "");
-    EXPECT_EQ(BgmFolder, kFolder);
+    StoredSettings s;
+    s = Load(Ini(" 1", " 5", ""));
+    EXPECT_EQ(Kind(s), 1);
+    EXPECT_EQ(s.BgmRepeat, 5);
+    s = Load(Ini(" 1", " 5", "C:\\Music\\gone.mp3"));
+    EXPECT_EQ(Kind(s), 1);
+    EXPECT_EQ(s.BgmFile, "");
+    EXPECT_EQ(s.BgmFolder, kFolder);
 }
 
 TEST_F(Settings, NumbersAreReadLeniently) {
+    StoredSettings s;
     const std::pair<std::string, int> cases[] = {
         {" 2", 2}, {"2", 2}, {"2.9", 2}, {"\" 2 \"", 2}, {"abc", 0}, {"40000", 0}, {"-40000", 0}, {"", 0}, {"3", 3},
     };
     for (const auto& [text, want] : cases) {
-        Load(Ini(text, text, kSong));
-        EXPECT_EQ(BgmKind, want) << text;
-        EXPECT_EQ(BgmRepeat, want) << text;
+        s = Load(Ini(text, text, kSong));
+        EXPECT_EQ(Kind(s), want) << text;
+        EXPECT_EQ(s.BgmRepeat, want) << text;
     }
-    Load("[Section]\r\n" + kRepeat + "=-1\r\n");
-    EXPECT_EQ(BgmKind, 0) << "missing key";
-    EXPECT_EQ(BgmRepeat, -1);
+    s = Load("[Section]\r\n" + kRepeat + "=-1\r\n");
+    EXPECT_EQ(Kind(s), 0) << "missing key";
+    EXPECT_EQ(s.BgmRepeat, -1);
+}
+
+TEST_F(Settings, AKindWithoutANameComesBackAsItWas) {
+    const StoredSettings s = Load(Ini(" 5", " 0", kSong));
+    EXPECT_EQ(Kind(s), 5);
+    files.files.erase(kIni);
+    SaveSettings(files, kFolder, s);
+    EXPECT_EQ(Kind(LoadSettings(files, kFolder)), 5);
 }
 
 TEST_F(Settings, FolderOfTheMusicFile) {
-    Load(Ini(" 2", " 0", kSong));
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmFile, kSong);
-    EXPECT_EQ(BgmFolder, "C:\\Music");
+    StoredSettings s;
+    s = Load(Ini(" 2", " 0", kSong));
+    EXPECT_EQ(Kind(s), 2);
+    EXPECT_EQ(s.BgmFile, kSong);
+    EXPECT_EQ(s.BgmFolder, "C:\\Music");
 
     files.files["C:\\song.mp3"] = "ID3";
-    Load(Ini(" 2", " 0", "C:\\song.mp3"));
-    EXPECT_EQ(BgmFolder, "C:");
+    s = Load(Ini(" 2", " 0", "C:\\song.mp3"));
+    EXPECT_EQ(s.BgmFolder, "C:");
 
     files.files["C:\\Music\\x.wav"] = "RIFF";
-    Load(Ini(" 2", " 0", "C:\\Music\\x.wav\\"));
-    EXPECT_EQ(BgmFile, "C:\\Music\\x.wav\\") << "held as read; FileExists ignores one backslash";
-    EXPECT_EQ(BgmFolder, "C:\\Music\\x.wav");
+    s = Load(Ini(" 2", " 0", "C:\\Music\\x.wav\\"));
+    EXPECT_EQ(s.BgmFile, "C:\\Music\\x.wav\\") << "held as read; FileExists ignores one backslash";
+    EXPECT_EQ(s.BgmFolder, "C:\\Music\\x.wav");
 }
 
 TEST_F(Settings, LongPathReadsBackCutTo255Bytes) {
+    StoredSettings s;
     const std::string longPath = "C:\\" + std::string(300, 'm') + ".mp3";
     const std::string cut = longPath.substr(0, 255);
     files.files[cut] = "a file of exactly that name";
-    Load(Ini(" 2", " 0", longPath));
+    s = Load(Ini(" 2", " 0", longPath));
     EXPECT_EQ(ReadIni(files, "Section", kFile, kIni), cut);
-    EXPECT_EQ(BgmFile, cut);
-    EXPECT_EQ(BgmKind, 2);
+    EXPECT_EQ(s.BgmFile, cut);
+    EXPECT_EQ(Kind(s), 2);
 }
 
 TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
     files.files.erase(kIni);
-    BgmKind = 2;
-    BgmRepeat = 0;
-    BgmFile = kSong;
-    SaveSettings(files, kFolder);
+    SaveSettings(files, kFolder, {MusicKind::File, 0, kSong, "not stored"});
     EXPECT_EQ(files.files[kIni],
               "[Section]\r\n"
               "BGM\x8B\xE6\x95\xAA= 2\r\n"
@@ -151,11 +157,10 @@ TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
                                                          oneSave[0], oneSave[1]}));
     EXPECT_EQ(files.files.count(temporary), 0u);
 
-    BgmKind = 7;
-    LoadSettings(files, kFolder);
-    EXPECT_EQ(BgmKind, 2);
-    EXPECT_EQ(BgmRepeat, 0);
-    EXPECT_EQ(BgmFile, kSong);
+    const StoredSettings s = LoadSettings(files, kFolder);
+    EXPECT_EQ(Kind(s), 2);
+    EXPECT_EQ(s.BgmRepeat, 0);
+    EXPECT_EQ(s.BgmFile, kSong);
 }
 
 TEST_F(Settings, SaveOverAnEditedFileChangesOnlyOurValues) {
@@ -168,10 +173,7 @@ TEST_F(Settings, SaveOverAnEditedFileChangesOnlyOurValues) {
         "\n"
         "[Another]\n"
         "BGM\xD8\xCB\xDF\xB0\xC4=9\n";
-    BgmKind = 1;
-    BgmRepeat = -1;
-    BgmFile = "";
-    SaveSettings(files, kFolder);
+    SaveSettings(files, kFolder, {MusicKind::Cd, -1, ""});
     EXPECT_EQ(files.files[kIni],
               "; my notes\n"
               "[Section]\n"

@@ -28,9 +28,9 @@
 //       section-text 02, one after another.
 //   S id folder file kind repeat bgmfile
 //       SaveSettings into folder\Velmora.ini, starting from `file` (kind,
-//       repeat and bgmfile as the globals); then the saved bytes, what the
-//       system reader reads for the three keys, and the globals after
-//       LoadSettings from that folder.
+//       repeat and bgmfile as the settings); then the saved bytes, what the
+//       system reader reads for the three keys, and the settings that
+//       LoadSettings gives from that folder.
 //       out: S id saved-file system-kind system-repeat system-file
 //            BgmKind BgmRepeat BgmFile BgmFolder
 //   L id folder
@@ -253,8 +253,9 @@ std::string WriteCase(const std::vector<std::string>& f) {
     return line;
 }
 
-std::string Globals() {
-    return std::to_string(BgmKind) + " " + std::to_string(BgmRepeat) + " " + Hex(BgmFile) + " " + Hex(BgmFolder);
+std::string SettingsFields(const StoredSettings& settings) {
+    return std::to_string(static_cast<int>(settings.BgmKind)) + " " + std::to_string(settings.BgmRepeat) + " " +
+           Hex(settings.BgmFile) + " " + Hex(settings.BgmFolder);
 }
 
 std::string SaveCase(const std::vector<std::string>& f) {
@@ -264,18 +265,15 @@ std::string SaveCase(const std::vector<std::string>& f) {
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = SettingsFilePath(folder);
     if (!Prepare(path, f[3])) return "bad";
-    BgmKind = static_cast<std::int16_t>(std::atoi(f[4].c_str()));
-    BgmRepeat = static_cast<std::int16_t>(std::atoi(f[5].c_str()));
-    BgmFile = bgmFile;
-    SaveSettings(SystemFileAccess(), folder);
+    StoredSettings settings;
+    settings.BgmKind = static_cast<MusicKind>(std::atoi(f[4].c_str()));
+    settings.BgmRepeat = static_cast<std::int16_t>(std::atoi(f[5].c_str()));
+    settings.BgmFile = bgmFile;
+    SaveSettings(SystemFileAccess(), folder, settings);
     std::string line = "S " + f[1] + " " + FileField(path);
     for (std::string_view key : {kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile})
         Add(line, Hex(SystemRead(std::string(kSettingsSection), std::string(key), path, 256)));
-    BgmKind = BgmRepeat = 0;
-    BgmFile.clear();
-    BgmFolder.clear();
-    LoadSettings(SystemFileAccess(), folder);
-    Add(line, Globals());
+    Add(line, SettingsFields(LoadSettings(SystemFileAccess(), folder)));
     return line;
 }
 
@@ -295,12 +293,7 @@ std::string LoadCase(const std::vector<std::string>& f) {
     if (f.size() != 3) return "bad";
     std::string folder;
     if (!Unhex(f[2], folder)) return "bad";
-    BgmKind = 7;
-    BgmRepeat = 7;
-    BgmFile = "stale";
-    BgmFolder = "stale";
-    LoadSettings(SystemFileAccess(), folder);
-    return "L " + f[1] + " " + Globals();
+    return "L " + f[1] + " " + SettingsFields(LoadSettings(SystemFileAccess(), folder));
 }
 }  // namespace
 

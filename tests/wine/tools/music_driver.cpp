@@ -126,7 +126,7 @@ int Devices() {
 
 int Wav(const char* file, double play, double after) {
     LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{2, 0, file});
+    Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file});
     Line("step start");
     music.StartWavMusic();
     Line("step started");
@@ -141,7 +141,7 @@ int Wav(const char* file, double play, double after) {
 
 int Mp3(const char* file, double play, double after) {
     LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{2, 0, file});
+    Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file});
     Line("step start");
     music.StartMp3Music();
     const double started = Now();
@@ -171,7 +171,7 @@ int Mp3(const char* file, double play, double after) {
 
 int Cd(int polls, std::int16_t repeat) {
     LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{1, repeat, ""});
+    Nimbel_BGM music(mci, MusicSettings{MusicKind::Cd, repeat, ""});
     Line("step start");
     music.StartCdMusic();
     Line("step started active=" + std::to_string(music.CdPollActive()));
