@@ -51,22 +51,12 @@ public:
 };
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string whole(reinterpret_cast<const char*>(data), size);
-    FuzzedDataProvider input(data, size);
-    FakePlatform platform;
-    platform.runFormExists = input.ConsumeBool();
-    platform.settingsExists = input.ConsumeBool();
-    platform.rendererExists = input.ConsumeBool();
-    platform.cursorCount = input.ConsumeIntegral<std::int32_t>();
-    const std::int32_t number = input.ConsumeIntegral<std::int32_t>();
-    const std::string folder = input.ConsumeRandomLengthString(40);
-    const std::string arguments = input.ConsumeRemainingBytesAsString();
-
-    // The switch letter: character 2, ASCII letters upper-cased.
+// The switch letter, the lenient number parse and the /p handle on any text,
+// and a whole number followed by anything that cannot continue it.
+void CheckArgumentReading(const std::string& whole, const std::string& arguments, std::int32_t number) {
     for (const std::string* text : {&whole, &arguments}) {
+        // The switch letter: character 2, ASCII letters upper-cased.
         const char letter = SwitchLetter(*text);
         if (text->size() < 2) {
             Require(letter == 0);
@@ -88,6 +78,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(PreviewParent("/p:" + std::to_string(number) + tail) == number);
         Require(PreviewParent("/p " + std::to_string(number) + tail) == number);
     }
+}
+
+// The calls of the switch table after the two marker checks, and the outcome.
+StartupOutcome ExpectedDispatch(const FakePlatform& platform, const std::string& arguments, const std::string& folder,
+                                std::vector<std::string>& expected) {
+    const char letter = SwitchLetter(arguments);
+    if (letter == 'P') {
+        expected.push_back("preview " + std::to_string(PreviewParent(arguments)));
+        return StartupOutcome::RunLoop;
+    }
+    expected.push_back("exists " + folder + "\\Velmora.dll");
+    if (!platform.rendererExists) {
+        expected.push_back("message");
+        return StartupOutcome::End;
+    }
+    expected.push_back(std::string("folder ") + kScratchFolder);
+    expected.push_back("settings");
+    if (letter == 'C') {
+        expected.push_back("dialog");
+        return StartupOutcome::End;
+    }
+    if (letter != 'S' && !arguments.empty()) return StartupOutcome::End;
+    if (letter == 'S') expected.push_back("hide cursor");
+    expected.push_back("run form");
+    return StartupOutcome::RunLoop;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string whole(reinterpret_cast<const char*>(data), size);
+    FuzzedDataProvider input(data, size);
+    FakePlatform platform;
+    platform.runFormExists = input.ConsumeBool();
+    platform.settingsExists = input.ConsumeBool();
+    platform.rendererExists = input.ConsumeBool();
+    platform.cursorCount = input.ConsumeIntegral<std::int32_t>();
+    const std::int32_t number = input.ConsumeIntegral<std::int32_t>();
+    const std::string folder = input.ConsumeRandomLengthString(40);
+    const std::string arguments = input.ConsumeRemainingBytesAsString();
+    CheckArgumentReading(whole, arguments, number);
 
     // Start-up against the switch table.
     StartupState state;
@@ -95,27 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> expected = {std::string("window ") + kRunFormTitle,
                                          std::string("window ") + kSettingsTitle};
     StartupOutcome expectedOutcome = StartupOutcome::End;
-    const char letter = SwitchLetter(arguments);
     if (!platform.runFormExists && !platform.settingsExists) {
-        if (letter == 'P') {
-            expected.push_back("preview " + std::to_string(PreviewParent(arguments)));
-            expectedOutcome = StartupOutcome::RunLoop;
-        } else {
-            expected.push_back("exists " + folder + "\\Velmora.dll");
-            if (!platform.rendererExists) {
-                expected.push_back("message");
-            } else {
-                expected.push_back(std::string("folder ") + kScratchFolder);
-                expected.push_back("settings");
-                if (letter == 'C') {
-                    expected.push_back("dialog");
-                } else if (letter == 'S' || arguments.empty()) {
-                    if (letter == 'S') expected.push_back("hide cursor");
-                    expected.push_back("run form");
-                    expectedOutcome = StartupOutcome::RunLoop;
-                }
-            }
-        }
+        expectedOutcome = ExpectedDispatch(platform, arguments, folder, expected);
+        const char letter = SwitchLetter(arguments);
         Require(state.letter == letter);
         if (letter == 'S' && platform.rendererExists) Require(state.cursorCount == platform.cursorCount);
     }
