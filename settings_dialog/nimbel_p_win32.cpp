@@ -12,6 +12,7 @@
 #include "mouse_pointer_win32.h"
 #include "settings.h"
 #include "twips.h"
+#include "velmora_version.h"
 #include "zoom_win32.h"
 
 namespace {
@@ -131,7 +132,7 @@ Nimbel_P::Nimbel_P() : Form(L"<Velmora>", forms::FormStyle{WS_POPUP, 0, kGrey}) 
     ucAniGIF1.Move(20, 236, 120, 50);
     ucAniGIF1.SetDesignData(forms::ResourceBytes(IDR_DESIGN_UCANIGIF1));
     ucAniGIF1.onClick = [this] { OpenHomePage(); };
-    PlaceLabel(lbl.Load(9, Pic_C), 148, 236, 163, 13, "Design: Velmora  ver.1.0.0",
+    PlaceLabel(lbl.Load(9, Pic_C), 148, 236, 163, 13, "Design: Velmora  ver." VELMORA_VERSION_TEXT,
                forms::ColourRef(Colour{0x80000012}), font);
 
     Cmd_Set.Move(248, 260, 81, 25);
