@@ -38,6 +38,7 @@ InstallDir "$PROGRAMFILES32\Velmora"
 RequestExecutionLevel admin
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "Velmora ${VERSION}"
 
 ; Velmora.scr and Velmora.dll as a 64-bit process names them: SysWOW64 on
 ; 64-bit Windows, System32 on 32-bit Windows. Windows starts the saver, and
@@ -56,6 +57,7 @@ Page custom MakeCurrentPage MakeCurrentPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "$(UninstallText)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -73,6 +75,9 @@ LangString SaverText ${LANG_ENGLISH} "Velmora is installed into the Windows syst
 LangString SaverText ${LANG_JAPANESE} "Velmora は Windows のシステム フォルダにインストールされ、[スクリーン セーバーの設定] の一覧に表示されます。いつでもそこで別のスクリーン セーバーを選べます。"
 LangString SaverCheck ${LANG_ENGLISH} "&Make Velmora the current screen saver"
 LangString SaverCheck ${LANG_JAPANESE} "Velmora を現在のスクリーン セーバーにする(&M)"
+
+LangString UninstallText ${LANG_ENGLISH} "Velmora will be removed from the Windows system folder, and this uninstaller from the folder below. Your saved music settings are kept. Click Uninstall to start."
+LangString UninstallText ${LANG_JAPANESE} "Velmora を Windows のシステム フォルダから、このアンインストーラを下のフォルダから削除します。保存した BGM の設定は残ります。「アンインストール」をクリックして開始します。"
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -128,13 +133,28 @@ Function MakeCurrentPageLeave
   ${NSD_GetState} $MakeCurrentBox $MakeCurrent
 FunctionEnd
 
+; Puts one program into $SYSDIR, over an earlier version. A running copy (the
+; saver in the preview pane, its settings dialog) holds its file, which then
+; cannot be overwritten, only renamed: it is moved aside and goes at the next
+; restart. A second failure gets NSIS's own Abort / Retry / Ignore box.
+!macro InstallProgram name source
+  SetOverwrite try
+  ClearErrors
+  File /oname=${name} "${source}"
+  ${If} ${Errors}
+    Delete "$SYSDIR\${name}.old"
+    Rename "$SYSDIR\${name}" "$SYSDIR\${name}.old"
+    Delete /REBOOTOK "$SYSDIR\${name}.old"
+    SetOverwrite on
+    File /oname=${name} "${source}"
+  ${EndIf}
+!macroend
+
 Section "Velmora" SectionPrograms
   SectionIn RO
-  ; Over an earlier version both files are simply replaced.
-  SetOverwrite on
   SetOutPath $SYSDIR
-  File /oname=Velmora.scr "${SCR}"
-  File /oname=Velmora.dll "${DLL}"
+  !insertmacro InstallProgram Velmora.scr "${SCR}"
+  !insertmacro InstallProgram Velmora.dll "${DLL}"
 
   SetOutPath $INSTDIR
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -174,6 +194,8 @@ Section "Uninstall"
   ; settings and stays, as do its per-user copies in the VirtualStore.
   Delete /REBOOTOK "$SYSDIR\Velmora.scr"
   Delete /REBOOTOK "$SYSDIR\Velmora.dll"
+  Delete /REBOOTOK "$SYSDIR\Velmora.scr.old"
+  Delete /REBOOTOK "$SYSDIR\Velmora.dll.old"
 
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\uninstall.exe"

@@ -145,6 +145,9 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     wchar_t title[256] = {};
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 1000, &copied);
+    // One line per window: line breaks in a label's text become blanks.
+    for (wchar_t& c : title)
+        if (c == L'\r' || c == L'\n') c = L' ';
     char titleUtf8[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, title, -1, titleUtf8, sizeof titleUtf8, nullptr, nullptr);
     RECT rect{};
