@@ -135,19 +135,22 @@ FunctionEnd
 
 ; Puts one program into $SYSDIR, over an earlier version. A running copy (the
 ; saver in the preview pane, its settings dialog) holds its file, which then
-; cannot be overwritten, only renamed: it is moved aside and goes at the next
-; restart. A second failure gets NSIS's own Abort / Retry / Ignore box.
+; cannot be opened for writing, only renamed: it is moved aside and goes at the
+; next restart. (One File command per program, so that SectionGetSize is the
+; programs' size.)
 !macro InstallProgram name source
-  SetOverwrite try
-  ClearErrors
-  File /oname=${name} "${source}"
-  ${If} ${Errors}
-    Delete "$SYSDIR\${name}.old"
-    Rename "$SYSDIR\${name}" "$SYSDIR\${name}.old"
-    Delete /REBOOTOK "$SYSDIR\${name}.old"
-    SetOverwrite on
-    File /oname=${name} "${source}"
+  ${If} ${FileExists} "$SYSDIR\${name}"
+    ClearErrors
+    FileOpen $0 "$SYSDIR\${name}" a
+    ${If} ${Errors}
+      Delete "$SYSDIR\${name}.old"
+      Rename "$SYSDIR\${name}" "$SYSDIR\${name}.old"
+      Delete /REBOOTOK "$SYSDIR\${name}.old"
+    ${Else}
+      FileClose $0
+    ${EndIf}
   ${EndIf}
+  File /oname=${name} "${source}"
 !macroend
 
 Section "Velmora" SectionPrograms
