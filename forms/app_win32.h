@@ -48,7 +48,8 @@ int DeleteFiles(const std::string& pattern);
 // when the folder is a link.
 bool ReplaceFileWith(const std::string& path, const std::string& bytes);
 
-// The screen's twips per pixel (15 at 96 dots per inch).
+// The screen's twips per pixel (15 at 96 dots per inch, 10 at 144), asked of
+// the screen at each call; a form reads it once, at its load.
 float TwipsPerPixelX();
 float TwipsPerPixelY();
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app_win32.h"
+#include "twips.h"
 
 namespace forms {
 
@@ -55,12 +56,13 @@ std::wstring ResolveFaceName(const FontSpec& font) {
     return any.empty() ? face : any;
 }
 
-OwnedFont CreateFontFor(const FontSpec& font) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    // Fractional points: 9.75 point is 13 pixels at 96 dots per inch.
-    const int height = -MulDiv(font.sizeCentipoints > 0 ? font.sizeCentipoints : 900, dpi > 0 ? dpi : 96, 7200);
+OwnedFont CreateFontFor(const FontSpec& font, float twipsPerPixelY) {
+    const int dpi = twipsPerPixelY > 0 ? RoundToInt32(kTwipsPerInch / static_cast<double>(twipsPerPixelY)).value_or(0)
+                                       : 0;
+    // Fractional points: 9.75 point is 13 pixels at 96 dots per inch, 20
+    // (19.5) at 144.
+    const int height =
+        -MulDiv(font.sizeCentipoints > 0 ? font.sizeCentipoints : 900, dpi > 0 ? dpi : kDefaultDpi, 7200);
     const std::wstring face = ResolveFaceName(font);
     return OwnedFont(CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikethrough,
                                  font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

@@ -20,9 +20,6 @@ FormSet formSet([] { PostQuitMessage(0); });
 std::vector<Form*> loadOrder;  // for closing them all, newest first
 HWND ownerWindow = nullptr;
 
-int PixelsX(int twips) { return TwipsToPixels(twips, TwipsPerPixelX()); }
-int PixelsY(int twips) { return TwipsToPixels(twips, TwipsPerPixelY()); }
-
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_CLOSE) {
         // Closing the program's owner closes every form, newest first.
@@ -153,13 +150,23 @@ int RunMessageLoop() {
 }
 
 // --- Container ------------------------------------------------------------------
-int Container::ToPixelsX(int v) const { return GetScaleMode() == ScaleMode::Pixels ? v : PixelsX(v); }
-int Container::ToPixelsY(int v) const { return GetScaleMode() == ScaleMode::Pixels ? v : PixelsY(v); }
+int Container::ToPixelsX(int v) const {
+    return GetScaleMode() == ScaleMode::Pixels ? v : TwipsToPixels(v, TwipsPerPixelX());
+}
+int Container::ToPixelsY(int v) const {
+    return GetScaleMode() == ScaleMode::Pixels ? v : TwipsToPixels(v, TwipsPerPixelY());
+}
 int Container::FromPixelsX(int pixels) const {
     return GetScaleMode() == ScaleMode::Pixels ? pixels : PixelsToTwips(pixels, TwipsPerPixelX());
 }
 int Container::FromPixelsY(int pixels) const {
     return GetScaleMode() == ScaleMode::Pixels ? pixels : PixelsToTwips(pixels, TwipsPerPixelY());
+}
+int Container::FromTwipsX(int twips) const {
+    return GetScaleMode() == ScaleMode::Twips ? twips : TwipsToPixels(twips, TwipsPerPixelX());
+}
+int Container::FromTwipsY(int twips) const {
+    return GetScaleMode() == ScaleMode::Twips ? twips : TwipsToPixels(twips, TwipsPerPixelY());
 }
 
 void Container::AddControl(Control* control) { controls_.push_back(control); }
@@ -285,6 +292,10 @@ void Control::Move(int left, int top, int width, int height) {
     Layout();
     Invalidate();
 }
+void Control::MoveTwips(int left, int top, int width, int height) {
+    Move(container_.FromTwipsX(left), container_.FromTwipsY(top), container_.FromTwipsX(width),
+         container_.FromTwipsY(height));
+}
 void Control::SetLeft(int v) { Move(v, top_, width_, height_); }
 void Control::SetTop(int v) { Move(left_, v, width_, height_); }
 void Control::SetWidth(int v) { Move(left_, top_, v, height_); }
@@ -308,15 +319,24 @@ void Control::Invalidate() { container_.Repaint(); }
 void Image::SetPicture(Picture picture) {
     picture_ = std::move(picture);
     if (!stretch_ && picture_) {
-        const SIZE size = picture_.Size();
-        Move(Left(), Top(), container_.FromPixelsX(size.cx), container_.FromPixelsY(size.cy));
+        const SIZE twips = picture_.TwipsSize();
+        Move(Left(), Top(), container_.FromTwipsX(twips.cx), container_.FromTwipsY(twips.cy));
     }
     Invalidate();
 }
 void Image::Paint(HDC dc) {
     if (!picture_ || !Visible()) return;
     const RECT r = PixelRect();
-    picture_.Draw(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, stretch_);
+    if (stretch_) {
+        picture_.Draw(dc, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return;
+    }
+    // At the picture's own size on this screen, clipped to the image.
+    const SIZE size = picture_.DeviceSize(container_.TwipsPerPixelX(), container_.TwipsPerPixelY());
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    picture_.Draw(dc, r.left, r.top, size.cx, size.cy);
+    RestoreDC(dc, saved);
 }
 
 // --- Label ----------------------------------------------------------------------
@@ -343,7 +363,7 @@ void Label::SetFont(const wchar_t* face, int pointSize, bool bold) {
 }
 void Label::SetFont(const FontSpec& font) {
     fontSpec_ = font;
-    font_ = CreateFontFor(font);
+    font_ = CreateFontFor(font, container_.TwipsPerPixelY());
     Invalidate();
 }
 void Label::SetAlignment(Alignment alignment) {
@@ -454,7 +474,7 @@ void ComboBox::Created() {
                  TRUE);
 }
 void ComboBox::SetFont(const FontSpec& font) {
-    font_ = CreateFontFor(font);
+    font_ = CreateFontFor(font, container_.TwipsPerPixelY());
     if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 void ComboBox::AddItem(const std::wstring& item) {
@@ -505,8 +525,8 @@ void PictureBox::PaintSelf(HDC dc) {
     FillRect(dc, &client, back);
     DeleteObject(back);
     if (picture_) {
-        const SIZE size = picture_.Size();
-        picture_.Draw(dc, 0, 0, size.cx, size.cy, false);
+        const SIZE size = picture_.DeviceSize(TwipsPerPixelX(), TwipsPerPixelY());
+        picture_.Draw(dc, 0, 0, size.cx, size.cy);
     }
     if (onPaint) onPaint(dc);
     PaintWindowless(dc);
@@ -569,13 +589,22 @@ Form::~Form() {
     }
 }
 
+float Form::TwipsPerPixelX() const { return twipsPerPixelX_ > 0 ? twipsPerPixelX_ : forms::TwipsPerPixelX(); }
+float Form::TwipsPerPixelY() const { return twipsPerPixelY_ > 0 ? twipsPerPixelY_ : forms::TwipsPerPixelY(); }
+
 bool Form::Load() {
     if (hwnd_) return true;
     RegisterClasses();
+    // The program is DPI-aware for the system DPI, which stays as it is for
+    // the process's life: one reading serves the form.
+    twipsPerPixelX_ = forms::TwipsPerPixelX();
+    twipsPerPixelY_ = forms::TwipsPerPixelY();
+    ApplyLayout();
     HWND owner = (style_.style & WS_CHILD) ? nullptr : OwnerWindow();
     hwnd_ = CreateWindowExW(style_.exStyle, kFormClass, title_.c_str(), (style_.style & ~WS_VISIBLE) | WS_CLIPCHILDREN,
-                            PixelsX(left_), PixelsY(top_), PixelsX(width_), PixelsY(height_), owner, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+                            TwipsToPixels(left_, twipsPerPixelX_), TwipsToPixels(top_, twipsPerPixelY_),
+                            TwipsToPixels(width_, twipsPerPixelX_), TwipsToPixels(height_, twipsPerPixelY_), owner,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return false;
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::WindowProc));
@@ -684,7 +713,8 @@ void Form::Unload() {
 void Form::ApplyGeometry() {
     if (!hwnd_) return;
     // A child form is placed in its parent's client area.
-    SetWindowPos(hwnd_, nullptr, PixelsX(left_), PixelsY(top_), PixelsX(width_), PixelsY(height_),
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(left_, twipsPerPixelX_), TwipsToPixels(top_, twipsPerPixelY_),
+                 TwipsToPixels(width_, twipsPerPixelX_), TwipsToPixels(height_, twipsPerPixelY_),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Form::Move(int left, int top, int width, int height) {

@@ -56,11 +56,17 @@ public:
     virtual HWND ContainerHwnd() const = 0;
     virtual Form& OwnerForm() = 0;
     virtual ScaleMode GetScaleMode() const = 0;
+    // The screen's twips per pixel as the owning form read it at its load.
+    virtual float TwipsPerPixelX() const = 0;
+    virtual float TwipsPerPixelY() const = 0;
     // A length in the container's scale unit, in pixels, and back.
     int ToPixelsX(int v) const;
     int ToPixelsY(int v) const;
     int FromPixelsX(int pixels) const;
     int FromPixelsY(int pixels) const;
+    // A design length in twips, in the container's scale unit.
+    int FromTwipsX(int twips) const;
+    int FromTwipsY(int twips) const;
 
     void AddControl(Control* control);
     void RemoveControl(Control* control);
@@ -100,6 +106,9 @@ public:
     Control& operator=(const Control&) = delete;
 
     void Move(int left, int top, int width, int height);
+    // Places the control from design values in twips, whatever its
+    // container's unit: a form laid out in twips scales with the screen.
+    void MoveTwips(int left, int top, int width, int height);
     void SetLeft(int v);
     void SetTop(int v);
     void SetWidth(int v);
@@ -146,7 +155,8 @@ private:
 class Image : public Control {
 public:
     using Control::Control;
-    // Takes the picture's size unless stretching.
+    // Takes the picture's size (its twips: 15 a picture pixel) unless
+    // stretching, and shows it at that size on any screen.
     void SetPicture(Picture picture);
     const Picture& GetPicture() const { return picture_; }
     void SetStretch(bool stretch) { stretch_ = stretch; }
@@ -273,6 +283,8 @@ public:
 
     HWND ContainerHwnd() const override { return hwnd_; }
     Form& OwnerForm() override { return container_.OwnerForm(); }
+    float TwipsPerPixelX() const override { return container_.TwipsPerPixelX(); }
+    float TwipsPerPixelY() const override { return container_.TwipsPerPixelY(); }
     void PaintFace(HDC dc) override { PaintSelf(dc); }
     void Realize() override;
     void ParentShown(bool shown) override { NotifyShown(shown); }
@@ -349,6 +361,10 @@ public:
 
     ScaleMode GetScaleMode() const override { return scaleMode_; }
     void SetScaleMode(ScaleMode mode) { scaleMode_ = mode; }
+    // Read from the screen once, when the form loads; before that every call
+    // asks the screen.
+    float TwipsPerPixelX() const override;
+    float TwipsPerPixelY() const override;
     HWND ContainerHwnd() const override { return hwnd_; }
     Form& OwnerForm() override { return *this; }
     void PaintFace(HDC dc) override;
@@ -368,6 +384,10 @@ public:
     void RemoveTimer(Timer* timer);
 
 protected:
+    // Places and sizes the controls and makes their fonts and pictures, once
+    // the screen's twips per pixel is known and before any window exists: the
+    // one place where a form's layout follows the screen.
+    virtual void ApplyLayout() {}
     virtual void OnLoad() {}
     virtual void OnClose() {}
     virtual void OnUnload() {}
@@ -386,6 +406,7 @@ private:
     HWND hwnd_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     ScaleMode scaleMode_ = ScaleMode::Twips;
+    float twipsPerPixelX_ = 0, twipsPerPixelY_ = 0;  // 0 until the load reads them
     std::map<UINT_PTR, Timer*> timers_;
     bool modalDone_ = false;
     bool shown_ = false;

@@ -22,3 +22,9 @@ struct IconFileImage {
 // smallest larger one, then the largest), or nothing when the file is not a
 // well-formed icon or cursor file.
 std::optional<IconFileImage> PickIconImage(std::span<const std::uint8_t> file, std::int32_t wanted);
+
+// An icon group as a program's resources hold it (the directory of an .ico
+// file whose entries name RT_ICON resources instead of offsets): the width
+// of the image closest to wanted by the rule above, or nothing when the
+// directory is not well formed.
+std::optional<std::int32_t> PickIconGroupSize(std::span<const std::uint8_t> directory, std::int32_t wanted);

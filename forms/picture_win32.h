@@ -1,6 +1,9 @@
 // A picture held by a control or a form: a bitmap, an icon or a cursor. Owns
 // its handle. A picture made from a file's bytes keeps them, so that a
 // control storing it (a MouseIcon) writes the same file back.
+//
+// A picture's pixels are 96-dpi pixels: its size in twips is its pixels x 15,
+// and on another screen it is drawn at that size, resampled smoothly.
 #pragma once
 #include <windows.h>
 
@@ -22,8 +25,11 @@ public:
 
     // A bitmap resource of the program (RT_BITMAP), as a DIB section.
     static Picture FromResource(int id);
-    // An icon resource at the given size, and a cursor resource.
-    static Picture FromIconResource(int id, int size = 32);
+    // An icon resource standing for a size x size picture, and a cursor
+    // resource. The image loaded is the one of the group that suits
+    // drawSize device pixels best (0: size), so that a larger screen shows
+    // an image drawn for it rather than a blown-up small one.
+    static Picture FromIconResource(int id, int size = 32, int drawSize = 0);
     static Picture FromCursorResource(int id);
     // An icon or cursor file's bytes (design data); none for other formats
     // or bytes that are not a well-formed file.
@@ -39,12 +45,17 @@ public:
     HCURSOR Cursor() const { return kind_ == Kind::Cursor ? icon_ : nullptr; }
     // The file the picture was made from; none for resources.
     const PictureData& Data() const { return data_; }
+    // The image's own pixels.
     SIZE Size() const;
+    // The picture's size in twips, and in device pixels on a screen with
+    // these twips per pixel.
+    SIZE TwipsSize() const;
+    SIZE DeviceSize(float twipsPerPixelX, float twipsPerPixelY) const;
     explicit operator bool() const { return kind_ != Kind::None; }
 
-    // Draws the picture at (x, y): stretched to w x h, or at its own size
-    // (a bitmap clipped to w x h).
-    void Draw(HDC dc, int x, int y, int w, int h, bool stretch) const;
+    // Draws the picture at (x, y) at w x h: pixel for pixel at its own size,
+    // resampled smoothly at any other.
+    void Draw(HDC dc, int x, int y, int w, int h) const;
 
 private:
     void Reset();
@@ -52,6 +63,7 @@ private:
     HBITMAP bitmap_ = nullptr;
     HICON icon_ = nullptr;
     bool sharedIcon_ = false;  // LR_SHARED handles are the system's, never destroyed
+    SIZE nominal_ = {0, 0};    // an icon loaded larger than it stands for: its size at 96 dpi
     PictureData data_;
 };
 

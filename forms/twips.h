@@ -15,6 +15,9 @@
 constexpr int kTwipsPerInch = 1440;
 // The screen's logical DPI when the device cannot be asked: 15 twips per pixel.
 constexpr int kDefaultDpi = 96;
+// A picture's pixels are 96-dpi pixels, whatever the screen: a 13-pixel mark
+// is 195 twips, drawn 13 pixels wide at 96 dpi and 20 (19.5) at 144.
+constexpr int kTwipsPerPicturePixel = 15;
 
 // Twips per pixel for a logical DPI: 1440 / dpi as a float (15 at 96, 12 at
 // 120, 10 at 144). A dpi of 0 or less (a failed device query) counts as 96.
@@ -30,6 +33,10 @@ std::optional<std::int16_t> RoundToInt16(double value);
 // positive finite number gives 0.
 std::int32_t PixelsToTwips(std::int32_t pixels, float twipsPerPixel);
 std::int32_t TwipsToPixels(std::int32_t twips, float twipsPerPixel);
+
+// A picture's length (its own pixels) in device pixels at twipsPerPixel: the
+// picture's twips converted as above; 0 for an unusable factor.
+std::int32_t PictureToDevicePixels(std::int32_t picturePixels, float twipsPerPixel);
 
 // The preview's 16-bit size in twips: pixels x twipsPerPixel rounded to a
 // 16-bit signed integer. Nothing when it does not fit (a host wider than

@@ -21,8 +21,10 @@ PreviewForm& Preview() {
 }
 
 void SizePreview(PreviewForm& form, int widthPixels, int heightPixels) {
-    const float tppX = forms::TwipsPerPixelX();
-    const float tppY = forms::TwipsPerPixelY();
+    // The host's pixels through the form's twips and back: the same pixels
+    // at any DPI.
+    const float tppX = form.TwipsPerPixelX();
+    const float tppY = form.TwipsPerPixelY();
     // Held in 32 bits: a host of any size gets a preview of its own size.
     const std::int32_t width = PixelsToTwips(widthPixels, tppX);
     const std::int32_t height = PixelsToTwips(heightPixels, tppY);

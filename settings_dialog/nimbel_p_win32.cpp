@@ -50,10 +50,8 @@ std::string ToAnsi(const std::wstring& text) {
     return ansi;
 }
 
-// Places a windowless label of the dialog.
-forms::Label* PlaceLabel(forms::Label* label, int x, int y, int w, int h, const char* caption, COLORREF colour,
-                         const FontSpec& font) {
-    label->Move(x, y, w, h);
+// Gives a windowless label of the dialog its text, colour and font.
+forms::Label* SetUpLabel(forms::Label* label, const char* caption, COLORREF colour, const FontSpec& font) {
     label->SetCaption(forms::Widen(caption));
     label->SetForeColor(colour);
     label->SetFont(font);
@@ -68,88 +66,119 @@ void CollectCommands(forms::Container& container, std::vector<Command*>& out) {
         if (auto* box = dynamic_cast<forms::PictureBox*>(control)) CollectCommands(*box, out);
     }
 }
+
+// The sheet Pic_C, and so the window: 450 x 319 pixels at 96 dpi.
+constexpr int kSheetWidthTwips = 6750, kSheetHeightTwips = 4785;
+// The music sources in index order (none, CD, file): the row of the mark
+// and the label beside it, in twips.
+struct Source {
+    int top, labelLeft, labelWidth;
+    const char* caption;
+};
+constexpr Source kSources[] = {{2100, 780, 330, "なし"}, {1860, 840, 645, "音楽CD"}, {2340, 780, 900, "MP3、WAV"}};
+// The picture stores lie beyond the sheet's right edge.
+constexpr int kStoresLeftTwips = 10680, kStoresStepTwips = 240;
+// How far the second frame of each pair lies up and left of the first: 2
+// pixels of the 96-dpi sheet.
+constexpr int kFrameOffsetTwips = 30;
 }  // namespace
 
 Nimbel_P::Nimbel_P() : Form(L"<Velmora>", forms::FormStyle{WS_POPUP, 0, kGrey}) {
     SetScaleMode(forms::ScaleMode::Pixels);
-    const FontSpec font = DialogFont();
-    const COLORREF black = RGB(0, 0, 0);
-    const COLORREF windowText = forms::ColourRef(Colour{0x80000008});
     forms::Picture hand = forms::Picture::FromCursorResource(IDC_HAND_POINTER);
     auto handPointer = [&hand](forms::Control& control) {
         control.SetMousePointer(forms::kPointerCustom);
         control.SetMouseIcon(hand.Clone());
     };
 
-    Pic_C.Move(0, 0, 450, 319);
     Pic_C.SetPicture(forms::Picture::FromResource(IDB_DIALOG_SHEET));
     Pic_C.SetBackColor(kGrey);
     Pic_C.SetScaleMode(forms::ScaleMode::Pixels);
     Pic_C.SetTabIndex(0);
 
-    Image1.Move(20, 24, 32, 32);
-    Image1.SetPicture(forms::Picture::FromIconResource(IDI_PROGRAM, 32));
-    PlaceLabel(lbl.Load(2, Pic_C), 60, 32, 166, 12, "Velmora (ScreenSaver)", windowText, forms::DefaultFont());
-
+    // Windowless controls are drawn in the order they are loaded.
+    lbl.Load(2, Pic_C);
     for (int i = 0; i < 2; ++i) {
-        forms::Shape* frame = Shape_1.Load(i, Pic_C);
-        frame->Move(20, 76, 393, 153);
-        frame->SetBorderColor(i == 0 ? kGrey : windowText);
-        forms::Shape* heading = Shape_2.Load(i, Pic_C);
-        heading->Move(32, 88, 125, 21);
-        heading->SetBorderColor(i == 0 ? kGrey : windowText);
+        Shape_1.Load(i, Pic_C);
+        Shape_2.Load(i, Pic_C);
     }
-    PlaceLabel(lbl.Load(0, Pic_C), 32, 92, 123, 13, "BGM", black, font)->SetAlignment(forms::Alignment::Center);
-
-    struct Source {
-        int markY, labelX, labelWidth;
-        const char* caption;
-    };
-    const Source sources[] = {{140, 52, 22, "なし"}, {124, 56, 43, "音楽CD"}, {156, 52, 60, "MP3、WAV"}};
+    lbl.Load(0, Pic_C);
     for (int i = 0; i < 3; ++i) {
         forms::Image* mark = Img_BGM.Load(i, Pic_C);
-        mark->Move(36, sources[i].markY, 13, 13);
         handPointer(*mark);
         mark->onClick = [this, i] { ChooseSource(i); };
-        forms::Label* label =
-            PlaceLabel(lbl_BGM.Load(i, Pic_C), sources[i].labelX, sources[i].markY, sources[i].labelWidth, 13,
-                       sources[i].caption, black, font);
+        forms::Label* label = lbl_BGM.Load(i, Pic_C);
         handPointer(*label);
         label->onClick = [this, i] { ChooseSource(i); };
     }
-    BGM_Repeat.Move(108, 120, 41, 20);
-    BGM_Repeat.SetFont(font);
     BGM_Repeat.SetTabIndex(12);
     handPointer(BGM_Repeat);
-    PlaceLabel(lbl.Load(1, Pic_C), 152, 124, 77, 13, "曲目をリピート", black, font);
+    lbl.Load(1, Pic_C);
+    lbl.Load(9, Pic_C);
 
-    Cmd_File.Move(48, 172, 25, 21);
     Cmd_File.SetTabIndex(14);
     Cmd_File.SetDesignData(forms::ResourceBytes(IDR_DESIGN_CMD_FILE));
     Cmd_File.onClick = [this] { BrowseForFile(); };
-    PlaceLabel(&lbl_Fname, 76, 176, 325, 37, "", black, font);
-
-    ucAniGIF1.Move(20, 236, 120, 50);
     ucAniGIF1.SetDesignData(forms::ResourceBytes(IDR_DESIGN_UCANIGIF1));
     ucAniGIF1.onClick = [this] { OpenHomePage(); };
-    PlaceLabel(lbl.Load(9, Pic_C), 148, 236, 163, 13, "Design: Velmora  ver." VELMORA_VERSION_TEXT,
-               forms::ColourRef(Colour{0x80000012}), font);
-
-    Cmd_Set.Move(248, 260, 81, 25);
     Cmd_Set.SetTabIndex(4);
     Cmd_Set.SetDesignData(forms::ResourceBytes(IDR_DESIGN_CMD_SET));
     Cmd_Set.onClick = [this] { SaveSettings(); };
-    Cmd_Can.Move(332, 260, 81, 25);
     Cmd_Can.SetTabIndex(5);
     Cmd_Can.SetDesignData(forms::ResourceBytes(IDR_DESIGN_CMD_CAN));
     Cmd_Can.onClick = [this] { Unload(); };
+    for (int i = 0; i < 2; ++i) {
+        Img_Opt.Load(i, *this);
+        Img_Ra.Load(i, *this);
+    }
+}
 
-    // The picture stores lie beyond the sheet's right edge (10680 twips on).
+void Nimbel_P::ApplyLayout() {
+    // Design values in twips; the form and the sheet count in pixels of this
+    // screen, so everything lands at the same place on the sheet at any DPI.
+    const FontSpec font = DialogFont();
+    const COLORREF black = RGB(0, 0, 0);
+    const COLORREF windowText = forms::ColourRef(Colour{0x80000008});
+
+    Pic_C.MoveTwips(0, 0, kSheetWidthTwips, kSheetHeightTwips);
+    Image1.MoveTwips(300, 360, 480, 480);
+    // The icon drawn for this screen's size, where the system has one.
+    Image1.SetPicture(forms::Picture::FromIconResource(IDI_PROGRAM, 32, Pic_C.FromTwipsX(480)));
+    SetUpLabel(lbl(2), "Velmora (ScreenSaver)", windowText, forms::DefaultFont())->MoveTwips(900, 480, 2490, 180);
+
+    for (int i = 0; i < 2; ++i) {
+        Shape_1(i)->MoveTwips(300, 1140, 5895, 2295);
+        Shape_1(i)->SetBorderColor(i == 0 ? kGrey : windowText);
+        Shape_2(i)->MoveTwips(480, 1320, 1875, 315);
+        Shape_2(i)->SetBorderColor(i == 0 ? kGrey : windowText);
+    }
+    SetUpLabel(lbl(0), "BGM", black, font)->SetAlignment(forms::Alignment::Center);
+    lbl(0)->MoveTwips(480, 1380, 1845, 195);
+
+    for (int i = 0; i < 3; ++i) {
+        const Source& source = kSources[i];
+        Img_BGM(i)->MoveTwips(540, source.top, 195, 195);
+        SetUpLabel(lbl_BGM(i), source.caption, black, font)
+            ->MoveTwips(source.labelLeft, source.top, source.labelWidth, 195);
+    }
+    BGM_Repeat.MoveTwips(1620, 1800, 615, 300);
+    BGM_Repeat.SetFont(font);
+    SetUpLabel(lbl(1), "曲目をリピート", black, font)->MoveTwips(2280, 1860, 1155, 195);
+
+    Cmd_File.MoveTwips(720, 2580, 375, 315);
+    SetUpLabel(&lbl_Fname, "", black, font)->MoveTwips(1140, 2640, 4875, 555);
+    ucAniGIF1.MoveTwips(300, 3540, 1800, 750);
+    SetUpLabel(lbl(9), "Design: Velmora  ver." VELMORA_VERSION_TEXT, forms::ColourRef(Colour{0x80000012}), font)
+        ->MoveTwips(2220, 3540, 2445, 195);
+    Cmd_Set.MoveTwips(3720, 3900, 1215, 375);
+    Cmd_Can.MoveTwips(4980, 3900, 1215, 375);
+
     const int stores[] = {IDB_RADIO_ROUND_OFF, IDB_RADIO_ROUND_ON, IDB_RADIO_SQUARE_OFF, IDB_RADIO_SQUARE_ON};
     for (int i = 0; i < 2; ++i) {
-        Img_Opt.Load(i, *this)->Move(712 + 16 * i, 0, 13, 13);
+        const int left = kStoresLeftTwips + kStoresStepTwips * i;
+        Img_Opt(i)->MoveTwips(left, 0, 195, 195);
         Img_Opt(i)->SetPicture(forms::Picture::FromResource(stores[i]));
-        Img_Ra.Load(i, *this)->Move(712 + 16 * i, 16, 12, 12);
+        Img_Ra(i)->MoveTwips(left, kStoresStepTwips, 180, 180);
         Img_Ra(i)->SetPicture(forms::Picture::FromResource(stores[2 + i]));
     }
 }
@@ -173,17 +202,19 @@ void Nimbel_P::SetMarks(int onPictureStore, int index, bool round) {
 }
 
 void Nimbel_P::OnLoad() {
-    // The window is exactly the sheet, centred, a third of the free height above.
-    const float tx = forms::TwipsPerPixelX(), ty = forms::TwipsPerPixelY();
-    SetWidth(static_cast<int>(Pic_C.Width() * tx));
-    SetHeight(static_cast<int>(Pic_C.Height() * ty));
+    // The window is exactly the sheet (its twips, not its rounded pixels),
+    // centred, a third of the free height above.
+    const float tx = TwipsPerPixelX(), ty = TwipsPerPixelY();
+    SetWidth(kSheetWidthTwips);
+    SetHeight(kSheetHeightTwips);
     const DialogOrigin at = PlaceDialog(GetSystemMetrics(SM_CXSCREEN) * static_cast<double>(tx),
                                         GetSystemMetrics(SM_CYSCREEN) * static_cast<double>(ty), Width(), Height());
     Move(at.left, at.top, Width(), Height());
     InitButtons(true, true);
     Pic_C.Refresh();
-    Shape_1(1)->Move(Shape_1(0)->Left() - 2, Shape_1(0)->Top() - 2, Shape_1(0)->Width(), Shape_1(0)->Height());
-    Shape_2(1)->Move(Shape_2(0)->Left() - 2, Shape_2(0)->Top() - 2, Shape_2(0)->Width(), Shape_2(0)->Height());
+    const int dx = Pic_C.FromTwipsX(kFrameOffsetTwips), dy = Pic_C.FromTwipsY(kFrameOffsetTwips);
+    Shape_1(1)->Move(Shape_1(0)->Left() - dx, Shape_1(0)->Top() - dy, Shape_1(0)->Width(), Shape_1(0)->Height());
+    Shape_2(1)->Move(Shape_2(0)->Left() - dx, Shape_2(0)->Top() - dy, Shape_2(0)->Width(), Shape_2(0)->Height());
     BGM_Repeat.SetEnabled(false);
     SetMarks(1, HasSourceMark(BgmKind) ? BgmKind : -1, true);
     if (BgmKind == 1) BGM_Repeat.SetEnabled(true);

@@ -16,6 +16,7 @@ public:
     Nimbel_P();
 
 protected:
+    void ApplyLayout() override;
     void OnLoad() override;
     void OnUnload() override;
 

@@ -4,7 +4,7 @@
   tools/make_dialog_art.py [all]   every picture below
   tools/make_dialog_art.py sheet   dialog_sheet.bmp, 450 x 319: paper with a curled corner
   tools/make_dialog_art.py marks   radio_{round,square}_{off,on}.bmp
-  tools/make_dialog_art.py icon    program_icon.ico, 32 x 32 and 16 x 16, 256 colours
+  tools/make_dialog_art.py icon    program_icon.ico, 64, 48, 32 and 16 pixels square, 256 colours
   tools/make_dialog_art.py cursor  hand_cursor.cur, 32 x 32, hot spot (12, 1)
   tools/make_dialog_art.py banner  banner.gif, 120 x 50, 25 frames
 
@@ -415,8 +415,13 @@ def icon_file(images, kind=1, hot_spots=None):
     return bytes(out)
 
 
+# 32 and 16 for 96 dpi; 48 and 64 drawn anew for 144 and 192 dpi (150 % and
+# 200 %), so a larger screen shows a sharp icon rather than a blown-up one.
+ICON_SIZES = (64, 48, 32, 16)
+
+
 def make_icon():
-    return icon_file([(size, 0, 8, icon_image(icon_picture(size))) for size in (32, 16)])
+    return icon_file([(size, 0, 8, icon_image(icon_picture(size))) for size in ICON_SIZES])
 
 
 # --- hand cursor ----------------------------------------------------------------------

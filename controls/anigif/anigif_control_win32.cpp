@@ -6,6 +6,7 @@
 
 #include "app_win32.h"
 #include "current_frame_export.h"
+#include "twips.h"
 
 namespace {
 // BITMAPINFO with room for a two-entry colour table.
@@ -94,14 +95,18 @@ void ucAniGIF::ResizeControl(std::int32_t width, std::int32_t height) {
     Move(Left(), Top(), container_.FromPixelsX(width), container_.FromPixelsY(height));
 }
 
-// Unrounded: the control truncates what it reports.
+float ucAniGIF::GifPixelScaleX() const { return kTwipsPerPicturePixel / container_.TwipsPerPixelX(); }
+float ucAniGIF::GifPixelScaleY() const { return kTwipsPerPicturePixel / container_.TwipsPerPixelY(); }
+
+// Unrounded: the control truncates what it reports. A GIF's pixels are
+// 96-dpi pixels, 15 twips each.
 double ucAniGIF::PixelsToContainerX(std::int32_t pixels) const {
-    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? pixels
-                                                                 : pixels * static_cast<double>(forms::TwipsPerPixelX());
+    const double twips = pixels * static_cast<double>(kTwipsPerPicturePixel);
+    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? twips / container_.TwipsPerPixelX() : twips;
 }
 double ucAniGIF::PixelsToContainerY(std::int32_t pixels) const {
-    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? pixels
-                                                                 : pixels * static_cast<double>(forms::TwipsPerPixelY());
+    const double twips = pixels * static_cast<double>(kTwipsPerPicturePixel);
+    return container_.GetScaleMode() == forms::ScaleMode::Pixels ? twips / container_.TwipsPerPixelY() : twips;
 }
 
 void ucAniGIF::RaiseRemoteLoadComplete(float gifWidth, float gifHeight, bool& cancel) {
@@ -112,9 +117,11 @@ void ucAniGIF::RaiseMouse(const std::function<void(std::int16_t&, std::int16_t&,
                           const forms::MouseEventArgs& e) {
     if (!event) return;
     std::int16_t button = static_cast<std::int16_t>(e.button), shift = static_cast<std::int16_t>(e.shift);
-    // The container's units, rounded down to whole units.
-    float x = static_cast<float>(std::floor(PixelsToContainerX(e.x)));
-    float y = static_cast<float>(std::floor(PixelsToContainerY(e.y)));
+    // From the window's device pixels to the container's units, rounded
+    // down to whole units.
+    const bool pixels = container_.GetScaleMode() == forms::ScaleMode::Pixels;
+    float x = static_cast<float>(std::floor(pixels ? e.x : e.x * static_cast<double>(container_.TwipsPerPixelX())));
+    float y = static_cast<float>(std::floor(pixels ? e.y : e.y * static_cast<double>(container_.TwipsPerPixelY())));
     event(button, shift, x, y);
 }
 

@@ -118,6 +118,8 @@ private:
     }
     double PixelsToContainerX(std::int32_t pixels) const override;
     double PixelsToContainerY(std::int32_t pixels) const override;
+    float GifPixelScaleX() const override;
+    float GifPixelScaleY() const override;
 
     bool LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions);
     void RaiseMouse(const std::function<void(std::int16_t&, std::int16_t&, float&, float&)>& event,

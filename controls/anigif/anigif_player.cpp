@@ -232,7 +232,8 @@ bool AniGifPlayer::PaintCurrentFrame(const GifPaintSink& sink) {
 
 void AniGifPlayer::ComputeScale(std::int32_t& width, std::int32_t& height) {
     if (current_ == 0) return;
-    const GifScale scale = ComputeGifScale(stretch_, width, height, animation_.actualWidth, animation_.actualHeight);
+    const GifScale scale = ComputeGifScale(stretch_, width, height, animation_.actualWidth, animation_.actualHeight,
+                                           host_.GifPixelScaleX(), host_.GifPixelScaleY());
     sx_ = scale.sx;
     sy_ = scale.sy;
     width = scale.width;

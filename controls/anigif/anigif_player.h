@@ -31,6 +31,9 @@ public:
     // Asks for a repaint; the paint calls PaintCurrentFrame.
     virtual void Refresh() = 0;
     virtual void RaiseLoopsEnded() = 0;
+    // Device pixels to a GIF pixel (a 96-dpi pixel): 1 at 96 dpi, 1.5 at 144.
+    virtual float GifPixelScaleX() const { return 1.0f; }
+    virtual float GifPixelScaleY() const { return 1.0f; }
 };
 
 // Play states, as Action reads back.

@@ -26,7 +26,8 @@ public:
     virtual void PropertyChanged(std::string_view name) = 0;
     virtual void RaiseRemoteLoadComplete(float gifWidth, float gifHeight, bool& cancel) = 0;
     virtual void RaiseRemoteLoadFailure() = 0;
-    // A length in pixels in the container's size units (twips or pixels).
+    // A length in the GIF's pixels (96-dpi pixels, 15 twips each) in the
+    // container's size units (twips or pixels).
     virtual double PixelsToContainerX(std::int32_t pixels) const = 0;
     virtual double PixelsToContainerY(std::int32_t pixels) const = 0;
 };

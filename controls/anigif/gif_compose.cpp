@@ -83,31 +83,35 @@ std::int32_t RoundHalfEven(double x) {
 }
 
 GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
-                         std::int32_t actualHeight) {
+                         std::int32_t actualHeight, float pixelScaleX, float pixelScaleY) {
     GifScale scale{1.0f, 1.0f, width, height};
     if (actualWidth <= 0 || actualHeight <= 0) return scale;
     const double ratioX = static_cast<double>(width) / actualWidth;
     const double ratioY = static_cast<double>(height) / actualHeight;
-    const auto fitted = [&](float s) {
-        scale.sx = scale.sy = s;
-        scale.width = RoundHalfEven(static_cast<double>(s) * actualWidth);
-        scale.height = RoundHalfEven(static_cast<double>(s) * actualHeight);
+    const auto sized = [&](float sx, float sy) {
+        scale.sx = sx;
+        scale.sy = sy;
+        scale.width = RoundHalfEven(static_cast<double>(sx) * actualWidth);
+        scale.height = RoundHalfEven(static_cast<double>(sy) * actualHeight);
     };
     switch (stretch) {
     case 0:
-        scale.width = std::min(width, actualWidth);
-        scale.height = std::min(height, actualHeight);
+        sized(pixelScaleX, pixelScaleY);
+        scale.width = std::min(width, scale.width);
+        scale.height = std::min(height, scale.height);
         break;
-    case 1: fitted(static_cast<float>(std::min(ratioX, ratioY))); break;
+    case 1: sized(static_cast<float>(std::min(ratioX, ratioY)), static_cast<float>(std::min(ratioX, ratioY))); break;
     case 2:
         scale.sx = static_cast<float>(ratioX);
         scale.sy = static_cast<float>(ratioY);
         break;
-    case 3: fitted(ratioX > 1 && ratioY > 1 ? 1.0f : static_cast<float>(std::min(ratioX, ratioY))); break;
-    case 4:
-        scale.width = actualWidth;
-        scale.height = actualHeight;
+    case 3:
+        if (ratioX > pixelScaleX && ratioY > pixelScaleY)
+            sized(pixelScaleX, pixelScaleY);
+        else
+            sized(static_cast<float>(std::min(ratioX, ratioY)), static_cast<float>(std::min(ratioX, ratioY)));
         break;
+    case 4: sized(pixelScaleX, pixelScaleY); break;
     default: break;
     }
     return scale;

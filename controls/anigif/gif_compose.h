@@ -67,15 +67,17 @@ struct GifScale {
     std::int32_t width = 0, height = 0;  // the size the control takes
 };
 // Scale factors and control size for Stretch 0-4, given the control's inner
-// size and the logical size (both positive):
-//   0  1, 1; min(width, AW) x min(height, AH)
+// size and the logical size (both positive). A GIF's pixels are 96-dpi
+// pixels: on a screen with px device pixels to each of them (1 at 96 dpi,
+// 1.5 at 144; px, py) its own size is R(px AW) x R(py AH):
+//   0  px, py; min(width, R(px AW)) x min(height, R(py AH))
 //   1  both min(width/AW, height/AH); R(sx AW) x R(sy AH)
 //   2  width/AW, height/AH; size unchanged
-//   3  as 1, but 1 when both ratios exceed 1
-//   4  1, 1; AW x AH
+//   3  as 1, but px, py when both ratios exceed them (never beyond its own size)
+//   4  px, py; R(px AW) x R(py AH)
 // Any other value: 1, 1 and the size unchanged.
 GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
-                         std::int32_t actualHeight);
+                         std::int32_t actualHeight, float pixelScaleX = 1, float pixelScaleY = 1);
 
 // Mirrors a built frame's strip region in place and moves frameLeft /
 // frameTop to the mirrored position within the logical size.

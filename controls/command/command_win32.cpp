@@ -7,14 +7,11 @@
 
 #include "app_win32.h"
 #include "command_resources.h"
+#include "skin_layout.h"
 #include "twips.h"
 
 namespace {
 using command::Skin;
-
-// The caption label LblMsg: one line, 195 twips high.
-constexpr int kCaptionHeightTwips = 195;
-constexpr int kBandTwips = 60;  // the skin's border band, 4 pixels at 15 twips per pixel
 
 // The skins, loaded once and shared by every button of the program.
 const forms::Picture& SkinPicture(Skin skin) {
@@ -45,10 +42,6 @@ void SetColour(TRIVERTEX& vertex, const char* text) {
     vertex.Green = Channel(text + 4);
     vertex.Blue = Channel(text + 6);
     vertex.Alpha = 0;
-}
-
-std::int32_t Px(double twips, float twipsPerPixel) {
-    return TwipsToPixels(RoundToInt32(twips).value_or(0), twipsPerPixel);
 }
 }  // namespace
 
@@ -87,7 +80,7 @@ void Command::SetVisibleProperty(bool opaque) {
 }
 
 void Command::RebuildFont() {
-    font_ = forms::CreateFontFor(model_.Font());
+    font_ = forms::CreateFontFor(model_.Font(), container_.TwipsPerPixelY());
     if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
@@ -99,7 +92,7 @@ void Command::InitProperties() {
 void Command::ReadProperties(const PropertyStore& store) {
     // Font and background style first: the read ends by painting.
     SetBackStyleOpaque(store.Read("Visible", std::int16_t{1}) != 0);
-    font_ = forms::CreateFontFor(store.Read("Font", AmbientFont()));
+    font_ = forms::CreateFontFor(store.Read("Font", AmbientFont()), container_.TwipsPerPixelY());
     model_.ReadProperties(store, AmbientFont());
 }
 
@@ -121,8 +114,7 @@ void Command::PaintGradient(bool hoverLook) {
 
 void Command::PaintSkin(Skin skin, bool hoverLook) {
     if (!ImageDc()) return;
-    const float tx = forms::TwipsPerPixelX(), ty = forms::TwipsPerPixelY();
-    const double w = PixelsToTwips(ClientWidth(), tx), h = PixelsToTwips(ClientHeight(), ty);
+    const float tx = container_.TwipsPerPixelX(), ty = container_.TwipsPerPixelY();
     ClearImage();
     PaintGradient(hoverLook);
 
@@ -130,40 +122,26 @@ void Command::PaintSkin(Skin skin, bool hoverLook) {
     if (picture) {
         HDC source = CreateCompatibleDC(ImageDc());
         HGDIOBJ old = SelectObject(source, picture.Handle());
-        // A control narrower or lower than two bands would get negative
-        // edges, which would mirror the pieces: they are left out instead.
-        const double edgeW = std::max(0.0, w - 2 * kBandTwips), edgeH = std::max(0.0, h - 2 * kBandTwips);
-        struct Piece {
-            double dx, dy, dw, dh, sx, sy, sw, sh;
-        };
-        const Piece pieces[] = {
-            {1, 1, 60, 60, 0, 0, 60, 60},                       // top-left corner
-            {60, 1, edgeW, 60, 60, 1, 840, 60},                 // top edge
-            {w - 60, 1, 60, 60, 900, 1, 60, 60},                // top-right corner
-            {w - 60, 60, 60, edgeH, 900, 60, 60, 255},          // right edge
-            {w - 60, h - 60, 60, 60, 900, 315, 60, 60},         // bottom-right corner
-            {60, h - 60, edgeW, 60, 60, 315, 840, 60},          // bottom edge
-            {1, h - 60, 60, 60, 0, 315, 60, 60},                // bottom-left corner
-            {1, 60, 60, edgeH, 1, 60, 60, 255},                 // left edge
-        };
-        SetStretchBltMode(ImageDc(), COLORONCOLOR);
-        for (const Piece& p : pieces) {
-            const int dw = Px(p.dw, tx), dh = Px(p.dh, ty);
-            if (dw <= 0 || dh <= 0) continue;
-            StretchBlt(ImageDc(), Px(p.dx, tx), Px(p.dy, ty), dw, dh, source, Px(p.sx, tx), Px(p.sy, ty),
-                       Px(p.sw, tx), Px(p.sh, ty), SRCCOPY);
+        // At 96 dpi the corners are copied as they are and the edges only
+        // lengthened; on a larger screen every piece grows, smoothly.
+        const bool scaled = tx != kTwipsPerPicturePixel || ty != kTwipsPerPicturePixel;
+        const int oldMode = SetStretchBltMode(ImageDc(), scaled ? HALFTONE : COLORONCOLOR);
+        if (scaled) SetBrushOrgEx(ImageDc(), 0, 0, nullptr);
+        for (const command::SkinPiece& p : command::SkinPieces(ClientWidth(), ClientHeight(), tx, ty)) {
+            if (p.width <= 0 || p.height <= 0) continue;
+            StretchBlt(ImageDc(), p.x, p.y, p.width, p.height, source, p.sourceX, p.sourceY, p.sourceWidth,
+                       p.sourceHeight, SRCCOPY);
         }
+        SetStretchBltMode(ImageDc(), oldMode);
         SelectObject(source, old);
         DeleteDC(source);
     }
     Refresh();
-    // LblMsg: full width, 10 twips above the middle.
-    captionTop_ = Px((h - kCaptionHeightTwips - 20) / 2, ty);
+    caption_ = command::CaptionPlace(ClientHeight(), ty);
 }
 
 void Command::OnPaint(HDC dc) {
-    const float ty = forms::TwipsPerPixelY();
-    RECT label = {0, captionTop_, ClientWidth(), captionTop_ + TwipsToPixels(kCaptionHeightTwips, ty)};
+    RECT label = {0, caption_.top, ClientWidth(), caption_.top + caption_.height};
     forms::Label::DrawCaption(dc, Caption(), label, font_.Get(), forms::ColourRef(model_.CaptionColour()),
                               forms::Alignment::Center, captionEnabled_);
 }

@@ -10,6 +10,7 @@
 
 #include "command_button.h"
 #include "control_timer_win32.h"
+#include "skin_layout.h"
 #include "user_control_win32.h"
 
 class Command final : public forms::UserControl, private command::CommandView {
@@ -68,5 +69,5 @@ private:
     forms::ControlTimer tmrMouse_;  // TmrMouse
     forms::OwnedFont font_;
     bool captionEnabled_ = true;
-    int captionTop_ = 0;  // LblMsg's top, in pixels
+    command::CaptionLine caption_ = {0, 0};  // LblMsg's line, in pixels
 };

@@ -227,8 +227,65 @@ def single_instance_and_code_page():
     check(crops[lc.JAPANESE] == crops["C"], "the Japanese labels read differently under code page 1252")
 
 
+def _rgb_crop(path, rect, size=None):
+    """The screenshot's pixels inside rect (left, top, right, bottom), resized
+    smoothly to size if given: a function of (x, y)."""
+    left, top, right, bottom = rect
+    out = path[:-4] + f"-{left}-{top}.png"
+    resize = ["-filter", "Triangle", "-resize", f"{size[0]}x{size[1]}!"] if size else []
+    subprocess.run(["convert", path, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage", *resize, out],
+                   check=True)
+    width, _, data = pictures.load_rgb(out)
+    return lambda x, y: data[(y * width + x) * 3:(y * width + x) * 3 + 3]
+
+
+def scaled_screen_144_dpi():
+    """/c at 144 dpi on a 1920 x 1080 screen against /c at 96: the same
+    dialog half as large again, placed by twips, its banner box scaled, and
+    its buttons' skins scaled whole, with no edge squashed or read from
+    outside the 64 x 25 skin."""
+    runs = {}
+    for dpi in (96, 144):
+        with harness.WineSession(f"dialog-dpi{dpi}", screen=(1920, 1080), locale=lc.JAPANESE, dpi=dpi) as s:
+            d = Dialog(s, install(s, 0, 0))
+            # Children's rectangles are on the sheet, which fills the window.
+            left, top = d.facts["rect"][:2]
+            boxes = [(r[0] + left, r[1] + top, r[2] + left, r[3] + top)
+                     for r in (c["rect"] for c in lc.children(s, d.facts["hwnd"]) if c["class"] == "VelmoraUserControl")]
+            runs[dpi] = (d.facts["rect"], boxes, s.screenshot(f"dpi{dpi}"))
+    sizes = {dpi: sorted((r[2] - r[0], r[3] - r[1]) for r in boxes) for dpi, (_, boxes, _) in runs.items()}
+    window = {dpi: (rect[0], rect[1], rect[2] - rect[0], rect[3] - rect[1]) for dpi, (rect, _, _) in runs.items()}
+    check(window[96] == (735, 254, 450, 319), f"96 dpi: window {window[96]}")
+    # 6750 x 4785 twips at 10 twips per pixel; (19200 - 6750) / 2 and
+    # (10800 - 4785) / 3 twips from the corner. The halves (478.5, 622.5,
+    # 200.5) round to the even pixel.
+    check(window[144] == (622, 200, 675, 478), f"144 dpi: window {window[144]}")
+    # The file button, the two others, and the banner box (120 x 50 at 96 dpi).
+    check(sizes[96] == [(25, 21), (81, 25), (81, 25), (120, 50)], f"96 dpi: {sizes[96]}")
+    check(sizes[144] == [(38, 32), (122, 38), (122, 38), (180, 75)], f"144 dpi: {sizes[144]}")
+
+    # Each big button against its 96-dpi look scaled by 1.5: along every side
+    # the border band (6 pixels) must match. Two smooth resamplings differ by
+    # about 15 on average there; a skin read past its edges (pieces taken in
+    # screen pixels), squashed into the top-left, differs by about 50.
+    def buttons(dpi):
+        return sorted(r for r in runs[dpi][1] if r[2] - r[0] == (81 if dpi == 96 else 122))
+    for small, big in zip(buttons(96), buttons(144)):
+        ref = _rgb_crop(runs[96][2], small, (122, 38))
+        got = _rgb_crop(runs[144][2], big)
+        sides = {"top": [(x, y) for x in range(122) for y in range(6)],
+                 "bottom": [(x, y) for x in range(122) for y in range(32, 38)],
+                 "left": [(x, y) for x in range(6) for y in range(38)],
+                 "right": [(x, y) for x in range(116, 122) for y in range(38)]}
+        for side, points in sides.items():
+            error = sum(abs(a - b) for p in points for a, b in zip(ref(*p), got(*p))) / (3 * len(points))
+            print(f"button at {big[:2]}: {side} edge differs by {error:.1f} on average")
+            check(error < 25, f"144 dpi: the {side} edge of the button at {big[:2]} is not the scaled skin")
+
+
 CASES = {f.__name__: f for f in (opens_by_stored_kind, choosing_and_storing, browse_japanese_file,
-                                 banner_plays_and_opens_home_page, single_instance_and_code_page)}
+                                 banner_plays_and_opens_home_page, single_instance_and_code_page,
+                                 scaled_screen_144_dpi)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))

@@ -55,3 +55,18 @@ TEST(IconFile, MalformedFilesAreRefused) {
     bad[14] = 0xFF, bad[15] = 0xFF, bad[16] = 0xFF, bad[17] = 0xFF;  // 4 GiB image
     EXPECT_FALSE(PickIconImage(bad, 32));
 }
+
+TEST(IconFile, GroupResourcesPickTheImageForTheScreen) {
+    // The resource form: 14-byte entries naming RT_ICON resources.
+    const auto group = [](std::initializer_list<int> widths) {
+        Bytes dir = {0, 0, 1, 0, static_cast<std::uint8_t>(widths.size()), 0};
+        for (int width : widths) dir.insert(dir.end(), {static_cast<std::uint8_t>(width), 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0, 1, 0});
+        return dir;
+    };
+    const Bytes program = group({64, 48, 32, 16});
+    EXPECT_EQ(PickIconGroupSize(program, 32), 32) << "96 dpi";
+    EXPECT_EQ(PickIconGroupSize(program, 40), 48) << "120 dpi: shrunk from the larger, not blown up";
+    EXPECT_EQ(PickIconGroupSize(program, 96), 64);
+    for (std::size_t cut = 0; cut < program.size(); ++cut)
+        EXPECT_FALSE(PickIconGroupSize(Bytes(program.begin(), program.begin() + cut), 32)) << cut;
+}
