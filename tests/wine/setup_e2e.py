@@ -1,9 +1,6 @@
-"""The shipped setup program under 32-bit Wine: a silent install puts the pair
-into syswow64, registers the uninstall entry in the 32-bit view and makes
-Velmora the current saver, which then runs from the stored path; the quiet
-uninstall string takes all of it away but the user's settings; an install over
-a running earlier one replaces both files; and the pages, in English and in
-Japanese, with the choice of the current saver."""
+"""The shipped setup program under 32-bit Wine: silent install, and the saver run
+from the stored path; quiet uninstall; install over a running earlier version;
+the pages in English and Japanese, with the choice of the current saver."""
 
 import os
 import re
@@ -22,7 +19,7 @@ SAVER = FOLDER + r"\Velmora.scr"
 UNINSTALLER = r"C:\Program Files (x86)\Velmora\uninstall.exe"
 PAIR = {"Velmora.scr": lc.SCR, "Velmora.dll": lc.DLL}
 OTHER_SAVER = r"C:\windows\system32\other.scr"
-BM_GETCHECK, BS_AUTOCHECKBOX, WS_DISABLED = 0x00F0, 3, 0x08000000
+BM_GETCHECK, BS_AUTOCHECKBOX = 0x00F0, 3
 
 
 def reg(s, key, view="32"):
@@ -37,9 +34,8 @@ def installed(s, name):
         return f.read() == g.read()
 
 
-def install(s, args=("/S",)):
-    check(os.path.exists(SETUP), f"no {SETUP}: the win32 build makes it")
-    check(s.run(SETUP, list(args), timeout=120)[0] == 0, "the setup program failed")
+def install(s):
+    check(os.path.exists(SETUP) and s.run(SETUP, ["/S"], timeout=120)[0] == 0, f"{SETUP} failed or is missing")
 
 
 def uninstall(s):
@@ -53,14 +49,9 @@ def uninstall(s):
 
 
 def copies_running(s):
-    found = False
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as c, open(f"/proc/{pid}/environ", "rb") as e:
-                found |= b"_?=" in c.read() and b"WINEPREFIX=" + s.prefix.encode() in e.read().split(b"\0")
-        except OSError:
-            pass
-    return found
+    ours = [f"/proc/{pid}/" for pid in os.listdir("/proc") if pid.isdigit()
+            and "WINEPREFIX=" + s.prefix in harness.file_text(f"/proc/{pid}/environ").split("\0")]
+    return any("_?=" in harness.file_text(p + "cmdline") for p in ours)
 
 
 def drive_files(s):
@@ -123,17 +114,14 @@ def install_over_running_earlier():
         check(dialog.running(), "the running settings dialog was disturbed")
 
 
-def page_of(s, window):
-    """Which page the setup window shows, told apart by its controls."""
-    kids = [c for c in lc.children(s, window) if c["visible"]]
-    buttons = [c for c in kids if c["class"] == "Button"]
-    boxes = [c for c in buttons if c["style"] & 0xF == BS_AUTOCHECKBOX]
-    if boxes:
-        return "saver", boxes[0]["hwnd"]
-    if len(kids) < 6 or any(c["class"] == "msctls_progress32" for c in kids):
-        return "busy", None
-    disabled = sum(1 for c in buttons if c["style"] & WS_DISABLED)  # Back and Cancel once installed
-    return {0: "welcome", 2: "finish"}.get(disabled, "busy"), None
+def checkbox(s, window):
+    boxes = (c for c in lc.children(s, window) if c["class"] == "Button" and c["style"] & 0xF == BS_AUTOCHECKBOX)
+    return next((c["hwnd"] for c in boxes if c["visible"]), None)
+
+
+def press_enter(s, title):
+    s.focus_x_window(title)
+    s.key("Return")
 
 
 def pages(language):
@@ -144,20 +132,22 @@ def pages(language):
         s.run("reg", ["add", DESKTOP, "/v", "SCRNSAVE.EXE", "/d", OTHER_SAVER, "/f"], cwd=s.prefix)
         proc = s.start(SETUP)
         window = s.wait_window(title, visible=True, timeout=60)["hwnd"]  # the title is in the user's language
-        for page in ("welcome", "saver", "finish"):
-            check(harness.wait_until(lambda: page_of(s, window)[0] == page, 30, step=0.3), f"no {page} page")
-            time.sleep(0.5)  # painted
-            s.screenshot(page)
-            box = page_of(s, window)[1]
-            if box:
-                ticked = s.run(s.tool("window_tool.exe"), ["send", str(box), str(BM_GETCHECK)])[1].strip()
-                check(ticked == "1", "the choice is not ticked at first")
-                if language == "en":
-                    s.focus_x_window(title)
-                    s.key("alt+m")
+        time.sleep(1)
+        s.screenshot("welcome")
+        press_enter(s, title)
+        check(harness.wait_until(lambda: checkbox(s, window), 30, step=0.3), "no page with the choice")
+        s.screenshot("saver")
+        ticked = s.run(s.tool("window_tool.exe"), ["send", str(checkbox(s, window)), str(BM_GETCHECK)])[1]
+        check(ticked.strip() == "1", "the choice is not ticked at first")
+        if language == "en":
             s.focus_x_window(title)
-            s.key("Return")
-        check(proc.wait(30) == 0, "the setup program did not end")
+            s.key("alt+m")
+        press_enter(s, title)
+        check(harness.wait_until(lambda: s.exists_c(UNINSTALLER), 30), "nothing installed")
+        time.sleep(1)
+        s.screenshot("finish")
+        # Enter until it ends: it is ignored while the files page is still up.
+        check(harness.wait_until(lambda: press_enter(s, title) or proc.wait(1) == 0, 30), "setup did not end")
         mine = language == "ja"
         check(reg(s, DESKTOP)["SCRNSAVE.EXE"].lower() == (SAVER if mine else OTHER_SAVER).lower(),
               "the choice was not followed")
