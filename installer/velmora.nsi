@@ -40,8 +40,8 @@ ShowInstDetails show
 ShowUninstDetails show
 BrandingText "Velmora ${VERSION}"
 
-; Velmora.scr and Velmora.dll as a 64-bit process names them: SysWOW64 on
-; 64-bit Windows, System32 on 32-bit Windows. Windows starts the saver, and
+; $SaverFolder: the folder of Velmora.scr and Velmora.dll as a 64-bit process
+; names it: SysWOW64 on 64-bit Windows, System32 on 32-bit Windows. Windows starts the saver, and
 ; Programs and Features the uninstaller, from 64-bit code, where $SYSDIR
 ; (System32) would be the 64-bit folder.
 Var SaverFolder
