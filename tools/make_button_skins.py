@@ -15,7 +15,7 @@ import os
 import sys
 
 from make_assets import ASSETS, bmp24
-from make_dialog_art import PAPER
+from art_sheet import PAPER
 
 WIDTH, HEIGHT = 64, 25
 SUBSAMPLES = 8  # per axis: enough for smooth 1-pixel arcs
