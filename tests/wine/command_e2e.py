@@ -19,25 +19,21 @@ OUTLINE = (0x00, 0x3C, 0x74)
 WHITE, LIGHT = (255, 255, 255), (198, 197, 215)
 
 
-class Probe:
+class Probe(harness.Probe):
+    """The probe form with the buttons, shown; its log holds every Click."""
+
     def __init__(self, session):
+        super().__init__(session, "command_probe.exe")
         self.s = session
-        self.log = os.path.join(session.run_dir, "clicks.log")
-        session.start(session.tool("command_probe.exe"), ["Z:" + self.log.replace("/", "\\")])
         session.wait_window("Command Probe", visible=True)
         harness.wait_until(lambda: "shown" in self.lines(), 10)
         time.sleep(0.5)
 
-    def lines(self):
-        return harness.log_lines(self.log)
-
     def clicks(self):
-        return [line for line in self.lines() if line.startswith("click")]
+        return self.starting("click")
 
     def shot(self, name):
-        path = self.s.screenshot(name)
-        width, _, data = pictures.load_rgb(path)
-        return lambda x, y: tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3])
+        return pictures.pixels(self.s.screenshot(name))
 
 
 def near(a, b, tolerance=6):
@@ -45,8 +41,7 @@ def near(a, b, tolerance=6):
 
 
 def skin(name):
-    width, _, data = pictures.load_rgb(os.path.join(ASSETS, f"button_{name}.bmp"))
-    return lambda x, y: tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3])
+    return pictures.pixels(os.path.join(ASSETS, f"button_{name}.bmp"))
 
 
 def gradient_at(pixel, button, row):

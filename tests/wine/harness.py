@@ -16,16 +16,8 @@ from harness_audio import AudioSink, Recording, dominant_frequency  # noqa: F401
 from harness_prefix import (ARTIFACTS, BASE_ENV, BITS, DIST, PRISTINE, REPO, SKIP_CODE, TOOLS, WINE,  # noqa: F401
                             WINE32_LOADER, WINESERVER, WORK, HarnessError, Xvfb, compiled_locale_path,
                             ensure_pristine_prefix, file_text, why_32bit_cannot_run)
+from harness_probe import Probe  # noqa: F401
 from harness_session import WineSession, WinProcess  # noqa: F401
-
-
-def log_lines(path):
-    """The non-empty lines a probe has logged so far (none while the file is missing)."""
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return [line.strip() for line in f if line.strip()]
-    except OSError:
-        return []
 
 
 def wait_until(predicate, timeout, step=0.05):
