@@ -111,3 +111,18 @@ class Maker:
             if i < len(lines) - 1 or final:
                 out += self.newline()
         return out
+
+
+class Corpus(Maker):
+    """Cases of one kind, each family of them made by a method of a subclass."""
+
+    def __init__(self, seed):
+        super().__init__(seed)
+        self.cases = []
+
+    def generate(self, count, families):
+        """Calls each family count // share times, in the order given; the cases."""
+        for share, family in families:
+            for _ in range(count // share):
+                family()
+        return self.cases
