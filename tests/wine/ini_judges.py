@@ -151,21 +151,34 @@ def judge_write(tally, case, fields):
         return
 
     if not file:
-        if ours_file != documented_new_file(section, key, value):
-            tally.fail(f"{where}: new file {ours_file!r}")
-        elif system_file != ours_file:
-            names = set()
-            if value[:1] and value[:1] in BLANKS:
-                names.add("wine_drops_leading_blank")
-            if section.rstrip(BLANKS) != section or key.rstrip(BLANKS) != key:
-                names.add("wine_keeps_trailing_blanks_of_new_names")
-            if names and system_file == wine_new_file(section, key, value):
-                tally.allow(names)
-            else:
-                tally.fail(f"{where}: new file: system {system_file!r}, ours {ours_file!r}")
-        return
+        judge_new_file(tally, where, case, system_file, ours_file)
+    else:
+        judge_edited_file(tally, where, case, ours_file, (system_outline, ours_outline),
+                          (sys_on_sys, sys_on_ours, ours_on_ours))
 
-    # An existing file: the edit touches one line, or adds lines in one place.
+
+def judge_new_file(tally, where, case, system_file, ours_file):
+    section, key, value = case["section"], case["key"], case["value"]
+    if ours_file != documented_new_file(section, key, value):
+        tally.fail(f"{where}: new file {ours_file!r}")
+    elif system_file != ours_file:
+        names = set()
+        if value[:1] and value[:1] in BLANKS:
+            names.add("wine_drops_leading_blank")
+        if section.rstrip(BLANKS) != section or key.rstrip(BLANKS) != key:
+            names.add("wine_keeps_trailing_blanks_of_new_names")
+        if names and system_file == wine_new_file(section, key, value):
+            tally.allow(names)
+        else:
+            tally.fail(f"{where}: new file: system {system_file!r}, ours {ours_file!r}")
+
+
+def judge_edited_file(tally, where, case, ours_file, outlines, reads):
+    """An existing file: the edit touches one line, or adds lines in one place;
+    the system reads the same outline and values from both files."""
+    file = case["file"]
+    system_outline, ours_outline = outlines
+    sys_on_sys, sys_on_ours, ours_on_ours = reads
     start, removed, inserted = edited_region(file, ours_file)
     if b"\r" in removed or b"\n" in removed:
         tally.fail(f"{where}: ours changed more than one line: {removed!r} became {inserted!r}")

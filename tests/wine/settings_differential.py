@@ -152,89 +152,103 @@ def saved_line(data, key):
     return None
 
 
-def settings_round_trip():
-    """SaveSettings writes what the system reader and LoadSettings read back."""
-    song = "C:\\Music\\song.mp3"
-    kana_song = "C:\\ﾐｭｰｼﾞｯｸ\\表示ソフト\\曲.wav"  # 表 and ソ end in the byte of '\'
-    long_song = "C:\\" + "d" * 290 + ".mp3"
-    foreign = ("; Velmora settings\n[Other]\nBGM区分=9\n\n[section]\nbgm区分 = 1\nx=\"keep\"\n"
-               "[Later]\ny=1\n").encode("cp932")
-    rows = [
-        # (folder, existing file, kind, repeat, file, saved bytes or None, what the system reads, loaded)
-        ("C:\\Velmora1", None, 2, 0, song,
-         b"[Section]\r\n" + KIND + b"= 2\r\n" + REPEAT + b"= 0\r\n" + MUSIC + b"=" + song.encode() + b"\r\n",
-         (b"2", b"0", song.encode()), (2, 0, song, "C:\\Music")),
-        ("C:\\Velmora2", None, 1, -1, "",
-         b"[Section]\r\n" + KIND + b"= 1\r\n" + REPEAT + b"=-1\r\n" + MUSIC + b"=\r\n",
-         (b"1", b"-1", b""), (1, -1, "", "C:\\Velmora2")),
-        ("C:\\Velmora3", None, 2, 12, kana_song, None,
-         (b"2", b"12", kana_song.encode("cp932")), "kana"),
-        ("C:\\Velmora4", foreign, 2, 3, "C:\\gone.mp3", None,
-         (b"2", b"3", b"C:\\gone.mp3"), (0, 3, "", "C:\\Velmora4")),  # the file is gone: no music
-        ("C:\\Velmora5", None, 2, 0, long_song, None,
-         (b"2", b"0", long_song.encode()[:255]), (0, 0, "", "C:\\Velmora5")),  # cut to 255 bytes: gone
-        ("C:\\Velmora6", None, -32768, 32767, song, None,
-         (b"-32768", b"32767", song.encode()), (-32768, 32767, song, "C:\\Music")),
-    ]
-    loads = [
-        # Files as the system writer or a person writes them, read by LoadSettings.
-        ("C:\\Velmora7", b"[Section]\r\n" + KIND + b"=2\r\n" + REPEAT + b"=5\r\n" + MUSIC + b"=" + song.encode()
-         + b"\r\n", (2, 5, song, "C:\\Music")),
-        ("C:\\Velmora8", b"[section]\n" + KIND.lower() + b" =\t2.9 \n" + REPEAT + b"=abc\n",
-         (0, 0, "", "C:\\Velmora8")),
-        ("C:\\Velmora9", b"[Section]\r\n" + KIND + b"= 1\r\n" + REPEAT + b"= 99999\r\n" + MUSIC + b"=\"" +
-         song.encode() + b"\"\r\n", (1, 0, song, "C:\\Music")),
-    ]
+SONG = "C:\\Music\\song.mp3"
+KANA_SONG = "C:\\ﾐｭｰｼﾞｯｸ\\表示ソフト\\曲.wav"  # 表 and ソ end in the byte of '\'
+LONG_SONG = "C:\\" + "d" * 290 + ".mp3"
+FOREIGN = ("; Velmora settings\n[Other]\nBGM区分=9\n\n[section]\nbgm区分 = 1\nx=\"keep\"\n"
+           "[Later]\ny=1\n").encode("cp932")
+SAVES = [
+    # (folder, existing file, kind, repeat, file, saved bytes or None, what the system reads, loaded)
+    ("C:\\Velmora1", None, 2, 0, SONG,
+     b"[Section]\r\n" + KIND + b"= 2\r\n" + REPEAT + b"= 0\r\n" + MUSIC + b"=" + SONG.encode() + b"\r\n",
+     (b"2", b"0", SONG.encode()), (2, 0, SONG, "C:\\Music")),
+    ("C:\\Velmora2", None, 1, -1, "",
+     b"[Section]\r\n" + KIND + b"= 1\r\n" + REPEAT + b"=-1\r\n" + MUSIC + b"=\r\n",
+     (b"1", b"-1", b""), (1, -1, "", "C:\\Velmora2")),
+    ("C:\\Velmora3", None, 2, 12, KANA_SONG, None,
+     (b"2", b"12", KANA_SONG.encode("cp932")), "kana"),
+    ("C:\\Velmora4", FOREIGN, 2, 3, "C:\\gone.mp3", None,
+     (b"2", b"3", b"C:\\gone.mp3"), (0, 3, "", "C:\\Velmora4")),  # the file is gone: no music
+    ("C:\\Velmora5", None, 2, 0, LONG_SONG, None,
+     (b"2", b"0", LONG_SONG.encode()[:255]), (0, 0, "", "C:\\Velmora5")),  # cut to 255 bytes: gone
+    ("C:\\Velmora6", None, -32768, 32767, SONG, None,
+     (b"-32768", b"32767", SONG.encode()), (-32768, 32767, SONG, "C:\\Music")),
+]
+LOADS = [
+    # Files as the system writer or a person writes them, read by LoadSettings.
+    ("C:\\Velmora7", b"[Section]\r\n" + KIND + b"=2\r\n" + REPEAT + b"=5\r\n" + MUSIC + b"=" + SONG.encode()
+     + b"\r\n", (2, 5, SONG, "C:\\Music")),
+    ("C:\\Velmora8", b"[section]\n" + KIND.lower() + b" =\t2.9 \n" + REPEAT + b"=abc\n",
+     (0, 0, "", "C:\\Velmora8")),
+    ("C:\\Velmora9", b"[Section]\r\n" + KIND + b"= 1\r\n" + REPEAT + b"= 99999\r\n" + MUSIC + b"=\"" +
+     SONG.encode() + b"\"\r\n", (1, 0, SONG, "C:\\Music")),
+]
+
+
+def run_round_trips():
+    """Every save and load through the probe: its results, and what each save's folder holds."""
     with harness.WineSession("settings-round-trip", locale=JAPANESE) as s:
-        s.write_c(song, b"RIFF")
+        s.write_c(SONG, b"RIFF")
         # Made through the ANSI file functions, as a user's program would.
-        lines = [f"F kana_song {hx(kana_song.encode('cp932'))}"]
-        for i, (folder, existing, kind, repeat, music, *_rest) in enumerate(rows):
+        lines = [f"F kana_song {hx(KANA_SONG.encode('cp932'))}"]
+        for i, (folder, existing, kind, repeat, music, *_rest) in enumerate(SAVES):
             lines.append(f"S s{i} {hx(folder.encode('cp932'))} {'-' if existing is None else hx(existing)} "
                          f"{kind} {repeat} {hx(music.encode('cp932'))}")
-        for i, (folder, data, _) in enumerate(loads):
+        for i, (folder, data, _) in enumerate(LOADS):
             s.write_c(folder + "\\Velmora.ini", data)
             lines.append(f"L l{i} {hx(folder.encode('cp932'))}")
         results = run_probe(s, lines)
-        folders = {folder: sorted(os.listdir(s.c_path(folder))) for folder, *_ in rows}
+        return results, {folder: sorted(os.listdir(s.c_path(folder))) for folder, *_ in SAVES}
 
+
+def loaded_settings(fields):
+    """BgmKind, BgmRepeat, BgmFile and BgmFolder from the probe's fields."""
+    return int(fields[0]), int(fields[1]), unhex(fields[2]).decode("cp932"), unhex(fields[3]).decode("cp932")
+
+
+def check_saved_lines(folder, existing, kind, repeat, data):
+    """The three keys in [Section], in order, each number with its sign
+    position; of an existing file, only the lines of our keys changed."""
+    lines_of_keys = [saved_line(data, k) for k in OUR_KEYS]
+    check(None not in lines_of_keys, f"{folder}: a key is missing from [Section]: {data!r}")
+    at = [data.find(line) for line in lines_of_keys]
+    check(at == sorted(at), f"{folder}: keys out of order: {data!r}")
+    for key, number in ((KIND, kind), (REPEAT, repeat)):
+        written = saved_value(data, key)
+        want = (b" " if number >= 0 else b"") + str(number).encode()
+        check(written == want, f"{folder}: {key!r} saved as {written!r}, not {want!r} with its sign position")
+    if existing is not None:
+        ours = {saved_line(existing, k) for k in OUR_KEYS}
+        lost = [line for line in existing.split(b"\n") if line not in data.split(b"\n")]
+        check(set(lost) <= ours, f"{folder}: lines lost: {lost}")
+
+
+def settings_round_trip():
+    """SaveSettings writes what the system reader and LoadSettings read back."""
+    results, folders = run_round_trips()
     # This Wine names files on the host through the host's locale; without
     # a Japanese one installed it cannot make "表" at all. Then the row
     # shows the other half of the rule: a music file that cannot be opened
     # is dropped and music kind 2 becomes 0.
     kana_made = results["kana_song"][2] == "1"
     print("a file with a code page 932 name could be made:", kana_made)
-    for i, (folder, existing, kind, repeat, music, saved, system_reads, loaded) in enumerate(rows):
+    for i, (folder, existing, kind, repeat, music, saved, system_reads, loaded) in enumerate(SAVES):
         if loaded == "kana":
             folder_of_song = "C:\\ﾐｭｰｼﾞｯｸ\\表示ソフト"
-            loaded = (2, 12, kana_song, folder_of_song) if kana_made else (0, 12, "", folder)
+            loaded = (2, 12, KANA_SONG, folder_of_song) if kana_made else (0, 12, "", folder)
         fields = results[f"s{i}"]
         data = unhex(fields[2])
         print(folder, data)
         check(folders[folder] == ["Velmora.ini"], f"{folder} holds {folders[folder]}")
         if saved is not None:
             check(data == saved, f"{folder}: saved {data!r}, expected {saved!r}")
-        # The three keys in [Section], in order, each number with its sign position.
-        lines_of_keys = [saved_line(data, k) for k in OUR_KEYS]
-        check(None not in lines_of_keys, f"{folder}: a key is missing from [Section]: {data!r}")
-        at = [data.find(line) for line in lines_of_keys]
-        check(at == sorted(at), f"{folder}: keys out of order: {data!r}")
-        for key, number in ((KIND, kind), (REPEAT, repeat)):
-            written = saved_value(data, key)
-            want = (b" " if number >= 0 else b"") + str(number).encode()
-            check(written == want, f"{folder}: {key!r} saved as {written!r}, not {want!r} with its sign position")
-        if existing is not None:
-            # Only the lines of our keys in our section may change.
-            ours = {saved_line(existing, k) for k in OUR_KEYS}
-            lost = [line for line in existing.split(b"\n") if line not in data.split(b"\n")]
-            check(set(lost) <= ours, f"{folder}: lines lost: {lost}")
+        check_saved_lines(folder, existing, kind, repeat, data)
         for key, want, got in zip(OUR_KEYS, system_reads, fields[3:6]):
             check(unhex(got) == want, f"{folder}: the system reads {key!r} as {unhex(got)!r}, not {want!r}")
-        got = (int(fields[6]), int(fields[7]), unhex(fields[8]).decode("cp932"), unhex(fields[9]).decode("cp932"))
+        got = loaded_settings(fields[6:10])
         check(got == loaded, f"{folder}: LoadSettings gave {got}, expected {loaded}")
-    for i, (folder, data, loaded) in enumerate(loads):
-        fields = results[f"l{i}"]
-        got = (int(fields[2]), int(fields[3]), unhex(fields[4]).decode("cp932"), unhex(fields[5]).decode("cp932"))
+    for i, (folder, data, loaded) in enumerate(LOADS):
+        got = loaded_settings(results[f"l{i}"][2:6])
         check(got == loaded, f"{folder}: LoadSettings of {data!r} gave {got}, expected {loaded}")
 
 
