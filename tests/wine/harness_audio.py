@@ -56,6 +56,12 @@ class AudioSink:
         self.recordings = []
 
     def start(self, timeout=20):
+        deadline = time.monotonic() + timeout
+        self._start_daemon(deadline, timeout)
+        self._feed_silence(deadline, timeout)
+        return self
+
+    def _start_daemon(self, deadline, timeout):
         home = os.path.join(self.folder, "home")
         config = os.path.join(self.folder, "config")
         runtime = os.path.join(self.folder, "runtime")
@@ -93,7 +99,6 @@ class AudioSink:
                 preexec_fn=_die_with_parent)
         finally:
             log.close()
-        deadline = time.monotonic() + timeout
         while True:
             if self.daemon.poll() is not None:
                 raise HarnessError(f"pulseaudio ended at start ({self.daemon.returncode}); see {self.log_path}")
@@ -102,6 +107,8 @@ class AudioSink:
             if time.monotonic() > deadline:
                 raise HarnessError(f"pulseaudio did not answer within {timeout} s")
             time.sleep(0.05)
+
+    def _feed_silence(self, deadline, timeout):
         self.feeder = subprocess.Popen(
             ["pacat", "--playback", "--raw", "--format=s16le", f"--rate={SINK_RATE}", "--channels=2",
              f"--device={SINK_NAME}", "--latency-msec=50", "--client-name=velmora-silence", "/dev/zero"],
@@ -115,7 +122,6 @@ class AudioSink:
             if time.monotonic() > deadline:
                 raise HarnessError(f"the silence feed did not connect within {timeout} s")
             time.sleep(0.05)
-        return self
 
     @property
     def server(self):

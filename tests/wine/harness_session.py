@@ -193,10 +193,6 @@ class WineSession:
             raise HarnessError(f"no window titled {title!r} within {timeout} s")
         return _window_facts(out)
 
-        for field in out.split():
-            key, _, value = field.partition("=")
-            facts[key] = value
-
     def post(self, title, message, wparam=0, lparam=0):
         code, _ = self.run(self.tool("window_tool.exe"), ["post", title, str(message), str(wparam), str(lparam)])
         return code == 0
