@@ -140,6 +140,15 @@ class SaverRun:
         self.recording.wait_position(gone + 2.5)
         check_silent(self.recording, gone + 0.5, gone + 2.5, "after the run")
 
+    def plays(self, make, name, seconds, frequency):
+        """A tone file, made in the music folder and chosen in the settings, is
+        heard during the run and not after it."""
+        path = MUSIC + "\\" + name
+        make(self.session.c_path(path), seconds, frequency)
+        seen, gone = self.run(lc.settings_bytes(2, 0, path))
+        self.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, frequency, "during the run")
+        self.silent_after(gone)
+
     def silent_throughout(self, gone):
         """Nothing sounded during the run, nor after it."""
         check_silent(self.recording, 0.0, gone, "the whole run")
@@ -149,11 +158,8 @@ class SaverRun:
 # --- cases ------------------------------------------------------------------------------
 def wav_plays_during_the_run():
     with SaverRun("saver-music-wav") as run:
-        make_wav(run.session.c_path(MUSIC + "\\tone.wav"), 1, 440)
-        seen, gone = run.run(lc.settings_bytes(2, 0, MUSIC + "\\tone.wav"))
         # A 1 s file heard for three seconds of the run: it loops.
-        run.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, 440, "during the run")
-        run.silent_after(gone)
+        run.plays(make_wav, "tone.wav", 1, 440)
         check(run.trace.commands() == [], f"MCI used for a WAV file: {run.trace.commands()}")
         calls = run.trace.play_sound_calls()
         check(calls == [(False, 9), (True, 0)],
@@ -165,10 +171,7 @@ def wav_plays_during_the_run():
 def mp3_mixed_case_plays_during_the_run():
     with SaverRun("saver-music-mp3") as run:
         # Longer than any run here, so the whole run is the first pass.
-        make_mp3(run.session.c_path(MUSIC + "\\Tone.Mp3"), 40, 660)
-        seen, gone = run.run(lc.settings_bytes(2, 0, MUSIC + "\\Tone.Mp3"))
-        run.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, 660, "during the run")
-        run.silent_after(gone)
+        run.plays(make_mp3, "Tone.Mp3", 40, 660)
         commands = run.trace.commands()
         check(commands[:2] == [('open "C:\\Music\\Tone.Mp3" type MPEGVideo Alias MP3Play', 0), ("play MP3Play", 0)],
               f"the run did not open and play the file as MP3: {commands[:2]}")

@@ -4,7 +4,8 @@ functions, under Wine with the ANSI code page 932.
 ini_probe.exe (tests/wine/tools) takes a batch of cases and runs each through
 GetPrivateProfileStringA / WritePrivateProfileStringA and through our codec
 (IniGetString, IniSetString, ReadIni, WriteIni, SaveSettings, LoadSettings).
-The cases are generated here from fixed seeds. A case passes when both sides
+The cases are generated from fixed seeds (ini_read_corpus.py,
+ini_write_corpus.py) and judged by ini_judges.py. A case passes when both sides
 agree, or when they differ only in the named ways below, each shown
 to be that way by recomputing what the other side must then give. Any other
 difference fails the test.
@@ -83,15 +84,20 @@ from ini_write_corpus import write_cases
 JAPANESE = "ja_JP.UTF-8"
 
 
-def reader_matches_system():
-    cases = read_cases(seed=932, count=3000)
-    tally = Tally("reader_matches_system")
-    with harness.WineSession("settings-reader", locale=JAPANESE) as s:
-        results = run_probe(s, batch_of_reads(cases, "r"))
+def judge_reads(session, name, cases, prefix, minimum_per_family):
+    """Runs read cases through the probe and judges each; the tally."""
+    tally = Tally(name)
+    with harness.WineSession(session, locale=JAPANESE) as s:
+        results = run_probe(s, batch_of_reads(cases, prefix))
     for case in cases:
         tally.family(case["family"])
         judge_read(tally, case, results[case["id"]])
-    tally.finish(minimum_per_family=50)
+    tally.finish(minimum_per_family)
+    return tally
+
+
+def reader_matches_system():
+    tally = judge_reads("settings-reader", "reader_matches_system", read_cases(seed=932, count=3000), "r", 50)
     # The cut must really have been exercised: splits, quoted values that
     # fill the buffer, and double-byte characters ending just inside it.
     check(tally.differences.get("wine_cuts_whole_characters", 0) >= 20, "few values split at the cut")
@@ -99,14 +105,7 @@ def reader_matches_system():
 
 
 def reader_damaged_files():
-    cases = damaged_cases(seed=1252, count=600)
-    tally = Tally("reader_damaged_files")
-    with harness.WineSession("settings-damaged", locale=JAPANESE) as s:
-        results = run_probe(s, batch_of_reads(cases, "d"))
-    for case in cases:
-        tally.family(case["family"])
-        judge_read(tally, case, results[case["id"]])
-    tally.finish(minimum_per_family=10)
+    tally = judge_reads("settings-damaged", "reader_damaged_files", damaged_cases(seed=1252, count=600), "d", 10)
     for name in ("wine_damaged_pair_to_81_45", "wine_lead_byte_swallows_line_end",
                  "wine_duplicate_code_normalised", "wine_reads_utf8_bom", "utf16_file"):
         check(tally.differences.get(name, 0) > 0, f"no case showed {name}")
