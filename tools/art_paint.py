@@ -57,9 +57,9 @@ def box_blur(mask, w, h, radius, passes=3):
 
 
 
-def render(w, h, sample, n=8):
+def render(w, h, sample, n=8, level=clamp8):
     """Rows (bottom first) of a picture whose colour at a point is sample(x, y),
-    averaged over n x n points per pixel."""
+    averaged over n x n points per pixel; level turns an average into a byte."""
     rows = []
     for y in range(h - 1, -1, -1):
         row = bytearray()
@@ -70,7 +70,7 @@ def render(w, h, sample, n=8):
                     c = sample(x + (sx + 0.5) / n, y + (sy + 0.5) / n)
                     for i in range(3):
                         acc[i] += c[i]
-            r, g, b = (clamp8(a / (n * n)) for a in acc)
+            r, g, b = (level(a / (n * n)) for a in acc)
             row += bytes((b, g, r))
         rows.append(bytes(row))
     return rows
