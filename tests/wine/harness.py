@@ -3,7 +3,11 @@ a pristine Wine prefix, starts Windows programs with time limits, inspects
 their windows, sends keys and clicks, takes screenshots, reads and writes the
 prefix's C: drive, and ends every process it started, by PID, however the
 test ends. On request (audio=True) a session also gets its own sound server
-with a null sink, and records and measures what its programs play."""
+with a null sink, and records and measures what its programs play.
+
+Its parts: harness_prefix (the prefix, displays, processes), harness_session
+(WineSession), harness_audio (the sound sink and recordings) and harness_probe
+(the probes of tools/ and their logs); `import harness` gives them all."""
 
 import os
 import signal
