@@ -51,9 +51,7 @@ class Dialog:
         self.click(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
 
     def shot(self, name):
-        path = self.s.screenshot(name)
-        width, _, data = pictures.load_rgb(path)
-        return lambda x, y: tuple(data[((ORIGIN[1] + y) * width + ORIGIN[0] + x) * 3:][:3])
+        return pictures.pixels(self.s.screenshot(name), ORIGIN)
 
     def combo(self):
         # The combo box is a child of Pic_C: the inspector lists all descendants.
@@ -240,8 +238,7 @@ def _rgb_crop(path, rect, size=None):
     resize = ["-filter", "Triangle", "-resize", f"{size[0]}x{size[1]}!"] if size else []
     subprocess.run(["convert", path, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage", *resize, out],
                    check=True)
-    width, _, data = pictures.load_rgb(out)
-    return lambda x, y: data[(y * width + x) * 3:(y * width + x) * 3 + 3]
+    return pictures.pixels(out)
 
 
 def scaled_screen_144_dpi():

@@ -7,17 +7,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "probe_runner_win32.h"
+
 namespace {
 LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_KEYDOWN && w == VK_ESCAPE) {
         DestroyWindow(hwnd);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, w, l);
+    return probe::QuitOnDestroy(hwnd, message, w, l);
 }
 }  // namespace
 
@@ -44,10 +42,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND hwnd = CreateWindowExA(0, "Nimbel_VC", "Nimbel_VC", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
                                 nullptr, instance, nullptr);
     if (!hwnd) return 1;
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return probe::RunMessageLoop();
 }
