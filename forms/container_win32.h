@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gdi_win32.h"
+#include "mouse_input_win32.h"
 #include "picture_win32.h"
 #include "property_store.h"
 
@@ -26,21 +27,9 @@ enum class ScaleMode { Twips, Pixels };
 // set names a system colour (&H80000012 is the button text).
 COLORREF ColourRef(Colour colour);
 
-// A mouse event as controls raise it: Button 1 left, 2 right, 4 middle;
-// Shift 1 shift, 2 ctrl, 4 alt; x and y relative to the control, in its
-// container's scale unit (pixels for a reusable control's own window).
-struct MouseEventArgs {
-    int button = 0;
-    int shift = 0;
-    int x = 0, y = 0;
-};
-
 // Answers WM_PAINT off-screen: paint draws the whole client area into a
 // memory DC, which is then copied, so nothing flickers while it draws.
 void PaintBuffered(HWND hwnd, const std::function<void(HDC)>& paint);
-
-// The keyboard state a mouse event carries: 1 shift, 2 ctrl, 4 alt.
-int ShiftState();
 
 // Holds controls: a form or a picture box.
 class Container {
