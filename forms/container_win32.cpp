@@ -52,7 +52,7 @@ int Container::FromTwipsY(int twips) const {
 void Container::AddControl(Control* control) { controls_.push_back(control); }
 void Container::RemoveControl(Control* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
-    if (pressed_ == control) pressed_ = nullptr;
+    mouse_.Forget(control);
 }
 void Container::Repaint() {
     if (HWND hwnd = ContainerHwnd()) InvalidateRect(hwnd, nullptr, FALSE);
@@ -84,65 +84,50 @@ Control* Container::HitTest(POINT client) const {
 }
 
 bool Container::HandleMouse(UINT message, WPARAM w, LPARAM l) {
-    const POINT at = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
-    const int button = ButtonOf(message);
-    auto argsFor = [&](Control* control) {
-        const RECT r = control->PixelRect();
-        return MouseEventArgs{button, ShiftState(), FromPixelsX(at.x - r.left), FromPixelsY(at.y - r.top)};
-    };
-    switch (message) {
-    case WM_MOUSEMOVE: {
-        // A pressed control keeps the mouse until the last button is up.
-        Control* target = pressed_ ? pressed_ : HitTest(at);
-        if (!target || !target->onMouseMove) return false;
-        MouseEventArgs args = argsFor(target);
-        args.button = (w & MK_LBUTTON ? 1 : 0) | (w & MK_RBUTTON ? 2 : 0) | (w & MK_MBUTTON ? 4 : 0);
-        target->onMouseMove(args);
-        return true;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK: {
-        Control* target = pressed_ ? pressed_ : HitTest(at);
-        if (!target) return false;
-        pressed_ = target;
-        pressedButtons_ |= button;
-        SetCapture(ContainerHwnd());
-        if (target->onMouseDown) target->onMouseDown(argsFor(target));
-        return true;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        Control* target = pressed_;
-        if (!target) return false;
-        pressedButtons_ &= ~button;
-        if (pressedButtons_ == 0) {
-            pressed_ = nullptr;
-            ReleaseCapture();
-        }
-        const MouseEventArgs args = argsFor(target);
-        const RECT r = target->PixelRect();
-        const bool over = PtInRect(&r, at);
-        if (target->onMouseUp) target->onMouseUp(args);
-        // A click is a left press and release over the same control; the
-        // handlers above may have unloaded it, so look again.
-        if (button == 1 && over && std::find(controls_.begin(), controls_.end(), target) != controls_.end() &&
-            target->onClick)
-            target->onClick();
-        return true;
-    }
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(l) != ContainerHwnd()) {
-            pressed_ = nullptr;
-            pressedButtons_ = 0;
-        }
+    const MouseMessage input = ReadMouseMessage(message, w, l);
+    switch (input.action) {
+    case MouseAction::Move: return MouseMoved(input.at, input.button);
+    case MouseAction::Press: return ButtonPressed(input.at, input.button);
+    case MouseAction::Release: return ButtonReleased(input.at, input.button);
+    case MouseAction::CaptureChanged:
+        if (input.capture != ContainerHwnd()) mouse_.CaptureLost();
         return false;
     default: return false;
     }
+}
+
+MouseEventArgs Container::ArgsFor(const Control& control, POINT at, int button) const {
+    const RECT r = control.PixelRect();
+    return MouseEventArgs{button, ShiftState(), FromPixelsX(at.x - r.left), FromPixelsY(at.y - r.top)};
+}
+
+bool Container::MouseMoved(POINT at, int buttons) {
+    // A pressed control keeps the mouse until the last button is up.
+    Control* target = mouse_.MoveTarget(HitTest(at));
+    if (!target || !target->onMouseMove) return false;
+    target->onMouseMove(ArgsFor(*target, at, buttons));
+    return true;
+}
+
+bool Container::ButtonPressed(POINT at, int button) {
+    Control* target = mouse_.Press(button, HitTest(at));
+    if (!target) return false;
+    SetCapture(ContainerHwnd());
+    if (target->onMouseDown) target->onMouseDown(ArgsFor(*target, at, button));
+    return true;
+}
+
+bool Container::ButtonReleased(POINT at, int button) {
+    Control* target = mouse_.ReleaseTarget();
+    if (!target) return false;
+    const RECT r = target->PixelRect();
+    const MouseRelease release = mouse_.Release(button, PtInRect(&r, at) != FALSE);
+    if (release.releaseCapture) ReleaseCapture();
+    if (target->onMouseUp) target->onMouseUp(ArgsFor(*target, at, button));
+    // The handler may have unloaded the control, so look again.
+    if (release.click && std::find(controls_.begin(), controls_.end(), target) != controls_.end() && target->onClick)
+        target->onClick();
+    return true;
 }
 
 bool Container::HandleSetCursor(HWND target) {

@@ -75,8 +75,12 @@ protected:
 private:
     friend class Form;
     Control* HitTest(POINT client) const;
-    Control* pressed_ = nullptr;  // windowless control that got the button down
-    int pressedButtons_ = 0;
+    MouseEventArgs ArgsFor(const Control& control, POINT at, int button) const;
+    bool MouseMoved(POINT at, int buttons);
+    bool ButtonPressed(POINT at, int button);
+    bool ButtonReleased(POINT at, int button);
+
+    MouseTracker mouse_{ClickRule::ReleaseOverHolder};
 };
 
 // A control: geometry in its container's scale unit.

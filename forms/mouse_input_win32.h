@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "mouse_tracker.h"
+
 namespace forms {
 
 // A mouse event as controls raise it: Button 1 left, 2 right, 4 middle;
@@ -17,7 +19,19 @@ struct MouseEventArgs {
 // The keyboard state a mouse event carries: 1 shift, 2 ctrl, 4 alt.
 int ShiftState();
 
-// The button of a button message: 1 left, 2 right, 4 middle; 0 for others.
-int ButtonOf(UINT message);
+enum class MouseAction { None, Press, Release, Move, CaptureChanged };
+
+struct MouseMessage {
+    MouseAction action = MouseAction::None;
+    // Press and release: the button (a MouseButton); move: the buttons held.
+    int button = kNoButton;
+    POINT at = {};           // in the window's client pixels
+    HWND capture = nullptr;  // capture changed: the window that has it now
+};
+
+// A window's mouse message; action None for any other message. A
+// double-click is a press: a window whose class asks for double-clicks
+// hears every press of a quick pair.
+MouseMessage ReadMouseMessage(UINT message, WPARAM w, LPARAM l);
 
 }  // namespace forms

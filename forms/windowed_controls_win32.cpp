@@ -114,9 +114,7 @@ LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARA
         break;
     case WM_DESTROY: SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0); break;
     default:
-        if (message == WM_CAPTURECHANGED || (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)) {
-            if (box->HandleMouse(message, w, l)) return 0;
-        }
+        if (box->HandleMouse(message, w, l)) return 0;
         break;
     }
     return DefWindowProcW(hwnd, message, w, l);
