@@ -198,40 +198,39 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
 LRESULT Form::Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     LRESULT result = 0;
     if (OnMessage(message, w, l, &result)) return result;
-    if (message == WM_CAPTURECHANGED || (message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK)) {
-        if (HandleMouse(message, w, l)) return 0;
-        return DefWindowProcW(hwnd, message, w, l);
-    }
     switch (message) {
-    case WM_TIMER: {
-        const auto found = timers_.find(static_cast<UINT_PTR>(w));
-        if (found != timers_.end()) found->second->Fire();
-        return 0;
-    }
+    case WM_TIMER: OnTimerMessage(static_cast<UINT_PTR>(w)); return 0;
     case WM_SETCURSOR:
         if (LOWORD(l) == HTCLIENT && HandleSetCursor(reinterpret_cast<HWND>(w))) return TRUE;
-        return DefWindowProcW(hwnd, message, w, l);
-    case WM_CLOSE:
-        Unload();
-        return 0;
+        break;
+    case WM_CLOSE: Unload(); return 0;
     case WM_ENDSESSION:
         // Logging off or shutting down: the same unload as any other.
         if (w) Unload();
         return 0;
-    case WM_DESTROY:
-        // Destroyed from outside (a host closing the window we live in).
-        if (hwnd_ && formSet.Unload(this) == FormSet::UnloadResult::Unloaded) Forget();
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
+    case WM_DESTROY: OnDestroyedFromOutside(hwnd); return 0;
+    case WM_ERASEBKGND: return 1;
     case WM_PAINT:
         // Drawn off-screen, then copied: no flicker while controls repaint.
         PaintBuffered(hwnd, [this](HDC dc) { PaintFace(dc); });
         return 0;
     default:
-        return DefWindowProcW(hwnd, message, w, l);
+        if (HandleMouse(message, w, l)) return 0;
+        break;
     }
+    return DefWindowProcW(hwnd, message, w, l);
+}
+
+void Form::OnTimerMessage(UINT_PTR id) {
+    const auto found = timers_.find(id);
+    if (found != timers_.end()) found->second->Fire();
+}
+
+void Form::OnDestroyedFromOutside(HWND hwnd) {
+    // Destroyed from outside (a host closing the window we live in): the
+    // handlers run as for any unload. Our own Unload forgets the window first.
+    if (hwnd_ && formSet.Unload(this) == FormSet::UnloadResult::Unloaded) Forget();
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
 }
 
 }  // namespace forms
