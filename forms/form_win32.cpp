@@ -70,8 +70,11 @@ void Form::Show(bool modal) {
     }
     if (!hwnd_) return;
     UpdateWindow(hwnd_);
-    if (!modal) return;
-    // Modal: the other forms wait until this one is gone.
+    if (modal) RunModal();
+}
+
+void Form::RunModal() {
+    // The other forms wait until this one is gone.
     std::vector<HWND> disabled;
     for (Form* other : loadOrder)
         if (other != this && other->hwnd_ && IsWindowEnabled(other->hwnd_)) {
@@ -80,18 +83,7 @@ void Form::Show(bool modal) {
         }
     SetForegroundWindow(hwnd_);
     modalDone_ = false;
-    MSG msg;
-    while (hwnd_ && !modalDone_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (got == -1) break;
-        if (PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    RunModalLoop([this] { return hwnd_ && !modalDone_; });
     for (HWND w : disabled)
         if (IsWindow(w)) EnableWindow(w, TRUE);
 }

@@ -98,6 +98,7 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT Handle(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    void RunModal();
     void OnTimerMessage(UINT_PTR id);
     void OnDestroyedFromOutside(HWND hwnd);
     void ApplyGeometry();

@@ -1,5 +1,7 @@
 #include "message_loop_win32.h"
 
+#include <vector>
+
 #include "app_win32.h"
 #include "form_win32.h"
 #include "window_classes_win32.h"
@@ -11,6 +13,20 @@ std::vector<Form*> loadOrder;  // for closing them all, newest first
 
 namespace {
 HWND ownerWindow = nullptr;
+
+enum class Pumped { Message, Quit, Failed };
+
+// Waits for the next message and dispatches it, unless the keyboard handling
+// every loop does first used it up.
+Pumped PumpMessage(MSG& msg) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return Pumped::Quit;
+    if (got == -1) return Pumped::Failed;
+    if (PreTranslate(msg)) return Pumped::Message;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return Pumped::Message;
+}
 }  // namespace
 
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -52,14 +68,19 @@ bool PreTranslate(MSG& msg) {
 
 int RunMessageLoop() {
     MSG msg;
-    while (formSet.Count() > 0) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1) break;
-        if (PreTranslate(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (formSet.Count() > 0)
+        if (PumpMessage(msg) != Pumped::Message) break;
     return 0;
+}
+
+void RunModalLoop(const std::function<bool()>& running) {
+    MSG msg;
+    while (running()) {
+        const Pumped got = PumpMessage(msg);
+        // The loop outside must see the quit too.
+        if (got == Pumped::Quit) PostQuitMessage(static_cast<int>(msg.wParam));
+        if (got != Pumped::Message) break;
+    }
 }
 
 }  // namespace forms

@@ -2,12 +2,17 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+
 namespace forms {
 
 class Form;
 
 // Runs the user-interface loop until no form is loaded; returns the exit code.
 int RunMessageLoop();
+// Runs the user-interface loop while running() holds (a modal form's). A quit
+// message ends it, and is posted again for the loop outside.
+void RunModalLoop(const std::function<bool()>& running);
 // The keyboard handling every message loop of the program does first (the
 // tab key moves the focus); true when the message was used up.
 bool PreTranslate(MSG& msg);
