@@ -27,7 +27,8 @@ const wchar_t* RegisteredClass() {
 }  // namespace
 
 UserControl::UserControl(Container& container, DWORD extraStyle)
-    : WindowedControl(container, RegisteredClass(), extraStyle | WS_TABSTOP) {}
+    : WindowedControl(container, RegisteredClass(), extraStyle | WS_TABSTOP),
+      mouse_(ClickRule::PressAndReleaseOver, this) {}
 
 UserControl::~UserControl() {
     // The derived control is gone already: its window must not call it.
@@ -147,75 +148,79 @@ LRESULT CALLBACK UserControl::WindowProc(HWND hwnd, UINT message, WPARAM w, LPAR
 }
 
 LRESULT UserControl::Handle(UINT message, WPARAM w, LPARAM l) {
-    auto args = [&](int button) {
-        return MouseEventArgs{button, ShiftState(), static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
-    };
     switch (message) {
-    case WM_PAINT:
-        PaintBuffered(hwnd_, [this](HDC dc) {
-            if (autoRedraw_ && image_)
-                BitBlt(dc, 0, 0, ClientWidth(), ClientHeight(), image_.Dc(), 0, 0, SRCCOPY);
-            else
-                FillBackground(dc);
-            OnPaint(dc);
-        });
-        return 0;
+    case WM_PAINT: OnPaintMessage(); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_SIZE:
-        ResizeImage();
-        OnResize();
-        return 0;
+    case WM_SIZE: OnSizeMessage(); return 0;
     case WM_NCHITTEST: return HTCLIENT;  // every point of the control is the control
     case WM_SETCURSOR:
         if (LOWORD(l) == HTCLIENT && ApplyPointer(MousePointer(), &MouseIcon())) return TRUE;
         break;
     case WM_SETFOCUS: OnGotFocus(); return 0;
     case WM_KILLFOCUS: OnLostFocus(); return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
-        // The focus comes first, so the press handler sees the focused state.
-        if (CanGetFocus() && GetFocus() != hwnd_) ::SetFocus(hwnd_);
-        if (!hwnd_) return 0;
-        pressedButtons_ |= button;
-        if (button == 1) leftDownInside_ = true;
-        SetCapture(hwnd_);
-        OnMouseDown(args(button));
-        return 0;
-    }
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        const int button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
-        pressedButtons_ &= ~button;
-        if (pressedButtons_ == 0 && GetCapture() == hwnd_) ReleaseCapture();
-        const MouseEventArgs up = args(button);
-        const bool inside = up.x >= 0 && up.y >= 0 && up.x < ClientWidth() && up.y < ClientHeight();
-        const bool click = button == 1 && leftDownInside_ && inside;
-        if (button == 1) leftDownInside_ = false;
-        OnMouseUp(up);
-        // The handler may have closed the form, and this window with it.
-        if (click && hwnd_) OnClick();
-        return 0;
-    }
-    case WM_MOUSEMOVE: {
-        const int buttons = (w & MK_LBUTTON ? 1 : 0) | (w & MK_RBUTTON ? 2 : 0) | (w & MK_MBUTTON ? 4 : 0);
-        OnMouseMove(args(buttons));
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(l) != hwnd_) pressedButtons_ = 0;
-        return 0;
-    case WM_DESTROY:
-        OnTerminate();
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        image_ = MemoryDc();
-        return 0;
-    default: break;
+    case WM_DESTROY: OnDestroyMessage(); return 0;
+    default:
+        if (HandleMouse(ReadMouseMessage(message, w, l))) return 0;
+        break;
     }
     return DefWindowProcW(hwnd_, message, w, l);
+}
+
+void UserControl::OnPaintMessage() {
+    PaintBuffered(hwnd_, [this](HDC dc) {
+        if (autoRedraw_ && image_)
+            BitBlt(dc, 0, 0, ClientWidth(), ClientHeight(), image_.Dc(), 0, 0, SRCCOPY);
+        else
+            FillBackground(dc);
+        OnPaint(dc);
+    });
+}
+
+void UserControl::OnSizeMessage() {
+    ResizeImage();
+    OnResize();
+}
+
+void UserControl::OnDestroyMessage() {
+    OnTerminate();
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+    image_ = MemoryDc();
+}
+
+bool UserControl::HandleMouse(const MouseMessage& input) {
+    switch (input.action) {
+    case MouseAction::Move: OnMouseMove(ArgsOf(input)); return true;
+    case MouseAction::Press: ButtonPressed(input); return true;
+    case MouseAction::Release: ButtonReleased(input); return true;
+    case MouseAction::CaptureChanged:
+        if (input.capture != hwnd_) mouse_.CaptureLost();
+        return true;
+    default: return false;
+    }
+}
+
+MouseEventArgs UserControl::ArgsOf(const MouseMessage& input) {
+    return MouseEventArgs{input.button, ShiftState(), input.at.x, input.at.y};
+}
+
+void UserControl::ButtonPressed(const MouseMessage& input) {
+    // The focus comes first, so the press handler sees the focused state.
+    if (CanGetFocus() && GetFocus() != hwnd_) ::SetFocus(hwnd_);
+    if (!hwnd_) return;
+    mouse_.Press(input.button, this);
+    SetCapture(hwnd_);
+    OnMouseDown(ArgsOf(input));
+}
+
+void UserControl::ButtonReleased(const MouseMessage& input) {
+    const MouseEventArgs up = ArgsOf(input);
+    const bool inside = up.x >= 0 && up.y >= 0 && up.x < ClientWidth() && up.y < ClientHeight();
+    const MouseRelease release = mouse_.Release(input.button, inside);
+    if (release.releaseCapture && GetCapture() == hwnd_) ReleaseCapture();
+    OnMouseUp(up);
+    // The handler may have closed the form, and this window with it.
+    if (release.click && hwnd_) OnClick();
 }
 
 }  // namespace forms

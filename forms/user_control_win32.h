@@ -18,6 +18,7 @@
 
 #include "form_win32.h"
 #include "gdi_win32.h"
+#include "mouse_tracker.h"
 #include "property_store.h"
 
 namespace forms {
@@ -101,6 +102,14 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
     LRESULT Handle(UINT message, WPARAM w, LPARAM l);
+    void OnPaintMessage();
+    void OnSizeMessage();
+    void OnDestroyMessage();
+    // The window's mouse messages; false for other messages.
+    bool HandleMouse(const MouseMessage& input);
+    static MouseEventArgs ArgsOf(const MouseMessage& input);
+    void ButtonPressed(const MouseMessage& input);
+    void ButtonReleased(const MouseMessage& input);
     void ResizeImage();
     void FillBackground(HDC dc);
 
@@ -112,8 +121,7 @@ private:
     bool opaque_ = true;
     bool shown_ = false;
     int defaultWidthTwips_ = 0, defaultHeightTwips_ = 0;
-    int pressedButtons_ = 0;
-    bool leftDownInside_ = false;
+    MouseTracker mouse_;
 };
 
 }  // namespace forms

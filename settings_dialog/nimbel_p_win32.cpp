@@ -14,6 +14,7 @@
 #include "path_parts.h"
 #include "saver_contract.h"
 #include "twips.h"
+#include "velmora_version.h"
 #include "zoom_win32.h"
 
 namespace {
@@ -152,7 +153,7 @@ void Nimbel_P::ApplyLayout() {
     Cmd_File.MoveTwips(720, 2580, 375, 315);
     SetUpLabel(&lbl_Fname, "", black, font)->MoveTwips(1140, 2640, 4875, 555);
     ucAniGIF1.MoveTwips(300, 3540, 1800, 750);
-    SetUpLabel(lbl(9), "Design: Velmora  ver.1.0.0", forms::ColourRef(Colour{0x80000012}), font)
+    SetUpLabel(lbl(9), "Design: Velmora  ver." VELMORA_VERSION_TEXT, forms::ColourRef(Colour{0x80000012}), font)
         ->MoveTwips(2220, 3540, 2445, 195);
     Cmd_Set.MoveTwips(3720, 3900, 1215, 375);
     Cmd_Can.MoveTwips(4980, 3900, 1215, 375);

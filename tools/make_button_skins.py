@@ -14,8 +14,9 @@ import math
 import os
 import sys
 
+from art_paint import mix, render
+from art_sheet import PAPER
 from make_assets import ASSETS, bmp24
-from make_dialog_art import PAPER
 
 WIDTH, HEIGHT = 64, 25
 SUBSAMPLES = 8  # per axis: enough for smooth 1-pixel arcs
@@ -24,10 +25,6 @@ SUBSAMPLES = 8  # per axis: enough for smooth 1-pixel arcs
 def rgb(hex_text):
     v = int(hex_text.lstrip("#"), 16)
     return (v >> 16, (v >> 8) & 255, v & 255)
-
-
-def mix(a, b, t):
-    return tuple(x + (y - x) * t for x, y in zip(a, b))
 
 
 class RoundRect:
@@ -108,22 +105,7 @@ def band_colour(layers, depth, normal, face):
 
 def skin(look):
     """look(x, y) -> colour of one point; averaged over subsamples per pixel."""
-    rows = []
-    n = SUBSAMPLES
-    for y in range(HEIGHT - 1, -1, -1):  # bottom row first
-        row = bytearray()
-        for x in range(WIDTH):
-            acc = [0.0, 0.0, 0.0]
-            for sy in range(n):
-                for sx in range(n):
-                    c = look(x + (sx + 0.5) / n, y + (sy + 0.5) / n)
-                    acc[0] += c[0]
-                    acc[1] += c[1]
-                    acc[2] += c[2]
-            r, g, b = (min(255, int(round(v / (n * n)))) for v in acc)
-            row += bytes((b, g, r))
-        rows.append(bytes(row))
-    return bmp24(WIDTH, HEIGHT, rows)
+    return bmp24(WIDTH, HEIGHT, render(WIDTH, HEIGHT, look, SUBSAMPLES, level=lambda v: min(255, int(round(v)))))
 
 
 def outlined(outer, inner, outline, ring, inside):

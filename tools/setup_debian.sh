@@ -23,6 +23,8 @@ packages=(
   # Mesa's 32-bit software renderer, and its MPEG playback (GStreamer)
   wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+  # the setup program of the shipped pair (makensis, in the win32 build)
+  nsis
 )
 
 missing=()

@@ -39,33 +39,25 @@ def make_gif(width, height, palette, frames, loops=None):
     return bytes(out + b"\x3b")
 
 
-class Probe:
+class Probe(harness.Probe):
+    """The probe form with one GIF control, given its files on C: and its script of steps."""
+
     def __init__(self, session, steps, files=None):
-        self.s = session
-        self.log = os.path.join(session.run_dir, "probe.log")
         for name, data in (files or {}).items():
             session.write_c("C:\\" + name, data)
-        session.start(session.tool("anigif_probe.exe"), [self.log, *steps])
-
-    def lines(self):
-        return harness.log_lines(self.log)
-
-    def wait_for(self, prefix, count=1, timeout=20):
-        ok = harness.wait_until(lambda: sum(1 for l in self.lines() if l.startswith(prefix)) >= count, timeout)
-        check(ok, f"no {prefix!r} (x{count}) in {self.lines()[-8:]}")
-        return [l for l in self.lines() if l.startswith(prefix)]
-
-    def go(self):
-        open(self.log + ".go", "w").close()
+        super().__init__(session, "anigif_probe.exe", steps)
+        self.s = session
 
     def frames(self):
         """(frame, tick) of every logged change of frame."""
-        return [(int(l.split()[1]), int(l.split()[2])) for l in self.lines() if l.startswith("frame ")]
+        return [(int(l.split()[1]), int(l.split()[2])) for l in self.starting("frame ")]
 
-    def shot(self, name):
-        path = self.s.screenshot(name)
-        width, _, data = pictures.load_rgb(path)
-        return lambda x, y: tuple(data[(y * width + x) * 3:(y * width + x) * 3 + 3])
+    def look(self, name, held=1):
+        """A screenshot while a "ready" step (the held-th) holds the probe; then it goes on."""
+        self.wait_for("ready", held)
+        pixel = pictures.pixels(self.s.screenshot(name))
+        self.go()
+        return pixel
 
 
 def stripes(width, height):
@@ -85,12 +77,8 @@ def plays_with_its_delays_and_loops():
         banner = "Z:" + os.path.join(harness.REPO, "assets", "banner.gif").replace("/", "\\")
         probe = Probe(s, ["file:" + banner, "wait:600", "ready", "wait:330", "ready", "file:C:\\cadence.gif",
                           "wait:2000", "loops:2", "action:4", "wait:1500", "state"], {"cadence.gif": cadence})
-        probe.wait_for("ready")
-        first = probe.shot("banner-1")
-        probe.go()
-        probe.wait_for("ready", 2)
-        second = probe.shot("banner-2")
-        probe.go()
+        first = probe.look("banner-1")
+        second = probe.look("banner-2", 2)
         check(any(first(x, y) != second(x, y) for x in range(10, 250) for y in range(10, 110, 3)),
               "the banner did not move")
         state = probe.wait_for("state")[0].split()
@@ -103,7 +91,10 @@ def plays_with_its_delays_and_loops():
             shown[f].append(t_next - t)
         med = {f: sorted(v)[len(v) // 2] for f, v in shown.items() if v}
         print("frame times (median ms):", med)
-        check(40 <= med[1] <= 80 and 40 <= med[2] <= 80 and 90 <= med[3] <= 140, f"cadence {med}")
+        # A loaded machine makes every tick late by about the same time, so the
+        # rule is judged by the gap between the 50 ms and the 100 ms frames.
+        short = max(med[1], med[2])
+        check(40 <= min(med[1], med[2]) and short <= 150 and 30 <= med[3] - short <= 80, f"cadence {med}")
         # Loops 2 after a restart: 1 2 3 1 2 3 1, LoopsEnded once, rests on frame 1.
         ended = [l for l in lines if l.startswith("loopsended")]
         check(len(ended) == 1, f"LoopsEnded {len(ended)} times")
@@ -117,12 +108,8 @@ def stretch_mirror_transparency():
         probe = Probe(s, ["move:10,10,240,60", "file:C:\\s.gif", "state", "move:10,10,240,100", "stretch:3",
                           "state", "stretch:0", "move:10,10,120,50", "wait:200", "ready", "mirror:1", "wait:200",
                           "ready", "move:10,10,60,50", "stretch:3", "state"], {"s.gif": gif})
-        probe.wait_for("ready")
-        plain = probe.shot("plain")
-        probe.go()
-        probe.wait_for("ready", 2)
-        mirrored = probe.shot("mirrored")
-        probe.go()
+        plain = probe.look("plain")
+        mirrored = probe.look("mirrored", 2)
         sizes = [l.split()[10:12] for l in probe.wait_for("state", 3)]
         check(sizes == [["144", "60"], ["120", "50"], ["60", "25"]], f"sizes {sizes}")
         # Left red, right blue, and the transparent hole shows the control's background.
@@ -167,9 +154,7 @@ def design_mode_and_picture():
         probe = Probe(s, ["design", "bag:C:\\d.gif", "wait:300", "state", "store", "ready"], {"d.gif": gif})
         state = probe.wait_for("state")[0].split()
         stored = probe.wait_for("stored")[0].split()
-        probe.wait_for("ready")
-        shot = probe.shot("design")
-        probe.go()
+        shot = probe.look("design")
         # Only frame 1 built, nothing plays, the bytes stay to be stored.
         check(state[2] == "0" and state[13] == "1", f"design mode played or built more: {state}")
         check(int(stored[2]) == len(gif), f"stored {stored[2]} bytes of {len(gif)}")
@@ -179,9 +164,7 @@ def design_mode_and_picture():
         probe = Probe(s, ["file:C:\\d.gif", "action:2", "wait:200", "picture", "state", "stretch:0", "wait:200",
                           "ready"], {"d.gif": gif})
         check(probe.wait_for("picture")[0] == "picture 1 frames 1", f"{probe.lines()}")
-        probe.wait_for("ready")
-        shot = probe.shot("picture")
-        probe.go()
+        shot = probe.look("picture")
         check(shot(10 + 20, 10 + 10) == RED, f"the exported frame shows {shot(30, 20)}")
 
 

@@ -16,12 +16,13 @@ OPEN, HTTP_STATUS, TOO_LARGE, SHORT = 1, 2, 3, 4
 
 
 class ProbeLog:
-    def __init__(self, path):
+    """The probe's lines as (kind, fields, milliseconds since its start)."""
+
+    def __init__(self, lines):
         self.lines = []
-        with open(path) as f:
-            for line in f:
-                words = line.split()
-                self.lines.append((words[0], words[1:-1], int(words[-1])))
+        for line in lines:
+            words = line.split()
+            self.lines.append((words[0], words[1:-1], int(words[-1])))
 
     def of(self, kind):
         return [(fields, t) for k, fields, t in self.lines if k == kind]
@@ -34,10 +35,10 @@ class ProbeLog:
 
 
 def probe(s, path, *options, timeout=30):
-    log = os.path.join(s.run_dir, f"probe-{time.monotonic_ns()}.log")
-    code, _ = s.run(s.tool("download_probe.exe"), ["Z:" + log.replace("/", "\\"), path, *options], timeout=timeout)
+    run = harness.Probe(s, "download_probe.exe", [path, *options])
+    code = run.finish(timeout)
     check(code == 0, f"probe exit code {code}")
-    return ProbeLog(log)
+    return ProbeLog(run.lines())
 
 
 def check_intact(log, data, what):

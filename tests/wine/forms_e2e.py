@@ -3,7 +3,6 @@ a full interval when enabled, close then unload handlers, modal shows, the loop
 ending with the last form, and every control drawn."""
 
 import re
-import subprocess
 import time
 
 import harness
@@ -13,8 +12,9 @@ from harness import check
 
 def lifecycle():
     with harness.WineSession("forms-lifecycle") as s:
-        code, out = s.run(s.tool("forms_probe.exe"), ["lifecycle"], timeout=30)
-        lines = [line.strip() for line in out.splitlines() if line.strip()]
+        probe = harness.Probe(s, "forms_probe.exe", ["lifecycle"], log_file=False)
+        code = probe.finish(30)
+        lines = probe.lines()
         print("\n".join(lines))
         check(code == 0, f"exit code {code}")
         check(lines[:2] == ["hidden form found by title", "hidden form not visible"], "hidden form")
@@ -32,17 +32,12 @@ def lifecycle():
 
 def controls():
     with harness.WineSession("forms-controls", screen=(640, 480), locale="ja_JP.UTF-8") as s:
-        proc = s.start(s.tool("forms_probe.exe"), ["controls"], stdout=subprocess.PIPE)
-        line = proc.popen.stdout.readline().decode().strip()
+        probe = harness.Probe(s, "forms_probe.exe", ["controls"], log_file=False)
+        line = probe.wait_for("combo items")[0]
         check(line == "combo items 2 index 1", f"combo box: {line!r}")
         s.wait_window("Probe Controls", visible=True)
         time.sleep(0.5)
-        shot = s.screenshot("controls")
-        width, _, data = pictures.load_rgb(shot)
-
-        def pixel(x, y):
-            i = (y * width + x) * 3
-            return tuple(data[i:i + 3])
+        pixel = pictures.pixels(s.screenshot("controls"))
 
         def count(x0, y0, x1, y1, colour):
             return sum(1 for y in range(y0, y1) for x in range(x0, x1) if pixel(x, y) == colour)
@@ -53,7 +48,7 @@ def controls():
         check(count(225, 95, 275, 125, (255, 0, 0)) == 50 * 30, "picture box not painted")
         greyed = count(10, 50, 210, 80, (0, 0, 0))
         check(greyed < 200 * 30, "greyed label not drawn")
-        proc.end()
+        probe.proc.end()
 
 
 CASES = {f.__name__: f for f in (lifecycle, controls)}

@@ -8,7 +8,7 @@ import time
 import harness
 import pictures
 from harness import check, wait_until
-from launcher_common import (DLL, JAPANESE, MISSING_RENDERER, PREVIEW_TITLE, RENDERER_TITLE, RUN_TITLE, SCRATCH,
+from launcher_common import (JAPANESE, MISSING_RENDERER, PREVIEW_TITLE, RENDERER_TITLE, RUN_TITLE, SCRATCH,
                              SETTINGS_TITLE, WM_CLOSE, WS_CHILD, WS_VISIBLE, children, install)
 
 WM_COMMAND = 0x0111
@@ -40,6 +40,16 @@ def preview_child(s, host):
 
     check(wait_until(look, 15, step=0.2), "no preview child in the host")
     return found[0]
+
+
+def preview_once(s, scr, width, height):
+    """One /p run in a new host of that size, ended by closing the host: the preview's facts."""
+    _, host = start_host(s, width, height)
+    proc = s.start(scr, ["/p", str(host)])
+    child = preview_child(s, host)
+    s.post("Velmora test host", WM_CLOSE)
+    ends_soon(proc)
+    return child
 
 
 def switch_table():
@@ -87,11 +97,7 @@ def missing_renderer():
             check(ends_soon(proc) == 0, f"{args}: bad exit after OK")
             check(box["class"] == "#32770", f"not a message box: {box['class']}")
         # The preview needs no renderer.
-        host_proc, host = start_host(s, 152, 112)
-        proc = s.start(scr, ["/p", str(host)])
-        preview_child(s, host)
-        s.post("Velmora test host", WM_CLOSE)
-        ends_soon(proc)
+        preview_once(s, scr, 152, 112)
 
 
 def single_instance():
@@ -163,13 +169,8 @@ def two_previews():
 def preview_large_host():
     # Beyond 2184 pixels the old 16-bit twips size would give a 0 x 0 preview.
     with harness.WineSession("launcher-preview-large", screen=(2560, 1600)) as s:
-        scr = install(s)
-        host_proc, host = start_host(s, 2400, 1400)
-        proc = s.start(scr, ["/p", str(host)])
-        child = preview_child(s, host)
+        child = preview_once(s, install(s), 2400, 1400)
         check(child["rect"] == (0, 0, 2400, 1400), f"rect {child['rect']}")
-        s.post("Velmora test host", WM_CLOSE)
-        ends_soon(proc)
 
 
 def preview_bad_parent():

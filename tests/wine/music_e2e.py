@@ -11,59 +11,22 @@ sound around it can be lined up."""
 import collections
 import os
 import re
-import subprocess
-import threading
 import time
 
 import harness
 from harness import check
+from sounds import TONE_RMS, check_silent, check_tone, make_mp3, make_wav
 
 DRIVER = "music_driver.exe"
 MUSIC = "C:\\music"
-SILENT = 0.005  # RMS; the null sink gives exact zeros when nothing plays
-TONE_RMS = 0.5 / 2 ** 0.5  # a sine of amplitude 0.5
-
-
-# --- test sounds ---------------------------------------------------------------
-def make_wav(path, seconds, frequency, volume=0.5):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", str(seconds), "sine",
-                    str(frequency), "vol", str(volume)], check=True, timeout=60)
-    return path
-
-
-def make_mp3(path, seconds, frequency, volume=0.5):
-    source = path + ".source.wav"
-    make_wav(source, seconds, frequency, volume)
-    subprocess.run(["lame", "--quiet", "--cbr", "-b", "128", source, path], check=True, timeout=60)
-    os.remove(source)
-    return path
 
 
 # --- the driver's output, stamped with the recording's clock --------------------
 class Transcript:
-    """The lines a program prints, each stamped with the recording time at which it arrived."""
+    """The lines the driver printed, each stamped with the recording time at which it arrived."""
 
-    def __init__(self, proc, recording):
-        self.proc = proc
-        self.recording = recording
-        self.lines = []  # (position, text)
-        self._lock = threading.Lock()
-        self._thread = threading.Thread(target=self._read, daemon=True)
-        self._thread.start()
-
-    def _read(self):
-        for raw in self.proc.popen.stdout:
-            text = raw.decode("cp932", "replace").rstrip("\r\n")
-            with self._lock:
-                self.lines.append((self.recording.now(), text))
-
-    def finish(self, timeout):
-        code = self.proc.wait(timeout)
-        check(code is not None, f"{self.proc.name} still running after {timeout} s")
-        self._thread.join(10)
-        print("\n".join(f"[{pos:6.2f}] {text}" for pos, text in self.lines))
-        return code
+    def __init__(self, lines):
+        self.lines = lines  # (position, text)
 
     def mark(self, step):
         """Recording position at which the driver printed 'step STEP'."""
@@ -116,26 +79,12 @@ def unescape(text):
 
 
 def run_driver(s, recording, args, timeout):
-    proc = s.start(s.tool(DRIVER), args, stdout=subprocess.PIPE)
-    transcript = Transcript(proc, recording)
-    code = transcript.finish(timeout)
+    driver = harness.Probe(s, DRIVER, args, log_file=False, clock=recording.now, encoding="cp932")
+    code = driver.finish(timeout)
+    transcript = Transcript(driver.stamped())
+    print("\n".join(f"[{pos:6.2f}] {text}" for pos, text in transcript.lines))
     check(code == 0, f"music_driver {' '.join(args)}: exit code {code}")
     return transcript
-
-
-def check_tone(recording, start, end, frequency, what, level=(0.25, 0.45)):
-    rms = recording.rms(start, end)
-    found = recording.frequency(start, end)
-    print(f"{what}: {start:.2f}..{end:.2f} s RMS {rms:.3f}, {found and round(found, 1)} Hz")
-    check(level[0] <= rms <= level[1], f"{what}: RMS {rms:.3f} over {start:.2f}..{end:.2f} s")
-    check(found is not None and abs(found - frequency) <= frequency * 0.01,
-          f"{what}: dominant frequency {found} Hz, expected {frequency} Hz")
-
-
-def check_silent(recording, start, end, what):
-    rms = recording.rms(start, end)
-    print(f"{what}: {start:.2f}..{end:.2f} s RMS {rms:.5f}")
-    check(rms < SILENT, f"{what}: sound (RMS {rms:.4f}) over {start:.2f}..{end:.2f} s")
 
 
 # --- cases -----------------------------------------------------------------------
@@ -165,10 +114,8 @@ def sink_hears_a_sine():
         print(f"the file trails the clock by {lag:.3f} s")
         check(-0.05 < lag < 0.5, f"the file trails the clock by {lag:.3f} s")
         # Wine reaches the sink: it offers wave output devices.
-        code, out = s.run(s.tool(DRIVER), ["devices"], timeout=60)
-        print(out.strip())
-        m = re.search(r"step devices n=(\d+)", out)
-        check(code == 0 and m and int(m.group(1)) > 0, f"Wine sees no wave output device: {out!r}")
+        devices = run_driver(s, rec, ["devices"], timeout=60).steps("devices")
+        check(devices and int(devices[0][1].partition("=")[2]) > 0, f"Wine sees no wave output device: {devices}")
 
 
 def wav_loops_and_stops():

@@ -14,6 +14,18 @@ def load_rgb(path):
     return width, height, data
 
 
+def pixels(path, origin=(0, 0)):
+    """The picture in an image file as a function of (x, y), counted from origin: an (r, g, b) tuple."""
+    width, _, data = load_rgb(path)
+    left, top = origin
+
+    def pixel(x, y):
+        at = ((top + y) * width + left + x) * 3
+        return tuple(data[at:at + 3])
+
+    return pixel
+
+
 def stats(path, lit_level=24):
     """What a judge of the picture needs: how much is lit, how tinted, how varied."""
     width, height, data = load_rgb(path)

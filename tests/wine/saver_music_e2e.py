@@ -9,50 +9,16 @@ them and cannot be queried from another one."""
 
 import os
 import re
-import shutil
-import subprocess
 import time
 
 import harness
+import launcher_common as lc
 from harness import check
+from sounds import check_silent, check_tone, make_mp3, make_wav
 
-DIST_SCR = os.path.join(harness.DIST, "Velmora.scr")
-DIST_DLL = os.path.join(harness.DIST, "Velmora.dll")
-FOLDER = "C:\\Velmora"
 MUSIC = "C:\\Music"
-RENDERER_TITLE = "Nimbel_VC"
-SCRATCH = "C:\\q_vesk"
-WM_CLOSE = 0x0010
-SILENT = 0.005
 RUN_SECONDS = 4.0
 TRACE = "-all,trace+mci,trace+winmm,trace+loaddll"
-
-# The settings file's key names, as code page 932 bytes.
-KEY_KIND = "BGM区分".encode("cp932")
-KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
-KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
-
-
-def settings_bytes(kind, music_file=None, repeat=0):
-    """Velmora.ini as the settings dialog saves it: numbers with a sign position."""
-    lines = [b"[Section]", KEY_KIND + f"= {kind}".encode(), KEY_REPEAT + f"= {repeat}".encode()]
-    if music_file is not None:
-        lines.append(KEY_FILE + b"=" + music_file.encode("cp932"))
-    return b"\r\n".join(lines) + b"\r\n"
-
-
-def tone_wav(path, seconds, frequency):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    subprocess.run(["sox", "-n", "-r", "44100", "-c", "2", "-b", "16", path, "synth", str(seconds), "sine",
-                    str(frequency), "vol", "0.5"], check=True, timeout=60)
-    return path
-
-
-def tone_mp3(path, seconds, frequency):
-    source = tone_wav(path + ".source.wav", seconds, frequency)
-    subprocess.run(["lame", "--quiet", "--cbr", "-b", "128", source, path], check=True, timeout=60)
-    os.remove(source)
-    return path
 
 
 def midi_file(path):
@@ -123,11 +89,7 @@ class SaverRun:
     def __enter__(self):
         s = self.session.__enter__()
         try:
-            folder = s.c_path(FOLDER)
-            os.makedirs(folder, exist_ok=True)
-            shutil.copyfile(DIST_SCR, os.path.join(folder, "Velmora.scr"))
-            shutil.copyfile(DIST_DLL, os.path.join(folder, "Velmora.dll"))
-            self.scr = os.path.join(folder, "Velmora.scr")
+            self.scr = lc.install(s)
             self.recording = s.record()
         except BaseException:
             self.session.__exit__(None, None, None)
@@ -142,27 +104,27 @@ class SaverRun:
         Returns (recording position when the renderer's window was there, when the launcher had
         ended); the run's trace is in self.trace."""
         s, rec = self.session, self.recording
-        s.write_c(FOLDER + "\\Velmora.ini", settings)
+        s.write_c("C:\\Velmora\\Velmora.ini", settings)
         trace_path = os.path.join(s.artifacts, "launcher-trace.txt")
         with open(trace_path, "wb") as trace:
             began = time.monotonic()
             proc = s.start(self.scr, ["/s"], env={"WINEDEBUG": TRACE}, stderr=trace)
-            s.wait_window(RENDERER_TITLE, timeout=30, visible=True)
+            s.wait_window(lc.RENDERER_TITLE, timeout=30, visible=True)
             seen = rec.now()
             rec.wait_position(seen + RUN_SECONDS, timeout=RUN_SECONDS + 30)
             check(proc.running(), "the launcher ended during the run")
             s.screenshot("run")
             if end_with == "escape":
-                check(s.focus_x_window(RENDERER_TITLE), "no renderer window to press Esc in")
+                check(s.focus_x_window(lc.RENDERER_TITLE), "no renderer window to press Esc in")
                 s.key("Escape")
             else:
-                check(s.post(RENDERER_TITLE, WM_CLOSE), "WM_CLOSE not posted to the renderer")
+                check(s.post(lc.RENDERER_TITLE, lc.WM_CLOSE), "WM_CLOSE not posted to the renderer")
             code = proc.wait(20)
             gone = rec.now()
             self.elapsed = time.monotonic() - began  # the launcher's whole life
         check(code is not None, "the launcher is still running 20 s after the renderer was ended")
         check(code == 0, f"launcher exit code {code}")
-        check(not s.exists_c(SCRATCH), "C:\\q_vesk is left after the run")
+        check(not s.exists_c(lc.SCRATCH), "C:\\q_vesk is left after the run")
         self.trace = Trace(trace_path)
         check(self.trace.loaded("winmm"), "Wine's trace of the launcher is empty: cannot judge its calls")
         print("launcher's mciSendString calls:", self.trace.commands())
@@ -170,34 +132,34 @@ class SaverRun:
         return seen, gone
 
     def tone(self, start, end, frequency, what):
-        rec = self.recording
-        rms, found = rec.rms(start, end), rec.frequency(start, end)
-        print(f"{what}: {start:.2f}..{end:.2f} s RMS {rms:.3f}, {found and round(found, 1)} Hz;",
-              "per half second:", [level for _, level in rec.profile(start, end, 0.5)])
+        print(f"{what}, per half second:", [level for _, level in self.recording.profile(start, end, 0.5)])
         # Loose bounds: the renderer keeps the CPU busy, and a late buffer only dips the level.
-        check(rms > 0.15, f"{what}: RMS {rms:.3f}, expected the tone (0.35)")
-        check(found is not None and abs(found - frequency) <= frequency * 0.02,
-              f"{what}: dominant frequency {found} Hz, expected {frequency} Hz")
+        check_tone(self.recording, start, end, frequency, what, level=(0.15, 1.0), tolerance=0.02)
 
-    def silent(self, start, end, what):
-        rec = self.recording
-        rms = rec.rms(start, end)
-        print(f"{what}: {start:.2f}..{end:.2f} s RMS {rms:.5f}")
-        check(rms < SILENT, f"{what}: sound (RMS {rms:.4f}) over {start:.2f}..{end:.2f} s")
-
-    def silent_after(self, gone, what="after the run"):
+    def silent_after(self, gone):
         self.recording.wait_position(gone + 2.5)
-        self.silent(gone + 0.5, gone + 2.5, what)
+        check_silent(self.recording, gone + 0.5, gone + 2.5, "after the run")
+
+    def plays(self, make, name, seconds, frequency):
+        """A tone file, made in the music folder and chosen in the settings, is
+        heard during the run and not after it."""
+        path = MUSIC + "\\" + name
+        make(self.session.c_path(path), seconds, frequency)
+        seen, gone = self.run(lc.settings_bytes(2, 0, path))
+        self.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, frequency, "during the run")
+        self.silent_after(gone)
+
+    def silent_throughout(self, gone):
+        """Nothing sounded during the run, nor after it."""
+        check_silent(self.recording, 0.0, gone, "the whole run")
+        self.silent_after(gone)
 
 
 # --- cases ------------------------------------------------------------------------------
 def wav_plays_during_the_run():
     with SaverRun("saver-music-wav") as run:
-        tone_wav(run.session.c_path(MUSIC + "\\tone.wav"), 1, 440)
-        seen, gone = run.run(settings_bytes(2, MUSIC + "\\tone.wav"))
         # A 1 s file heard for three seconds of the run: it loops.
-        run.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, 440, "during the run")
-        run.silent_after(gone)
+        run.plays(make_wav, "tone.wav", 1, 440)
         check(run.trace.commands() == [], f"MCI used for a WAV file: {run.trace.commands()}")
         calls = run.trace.play_sound_calls()
         check(calls == [(False, 9), (True, 0)],
@@ -209,10 +171,7 @@ def wav_plays_during_the_run():
 def mp3_mixed_case_plays_during_the_run():
     with SaverRun("saver-music-mp3") as run:
         # Longer than any run here, so the whole run is the first pass.
-        tone_mp3(run.session.c_path(MUSIC + "\\Tone.Mp3"), 40, 660)
-        seen, gone = run.run(settings_bytes(2, MUSIC + "\\Tone.Mp3"))
-        run.tone(seen + 0.5, seen + RUN_SECONDS - 0.3, 660, "during the run")
-        run.silent_after(gone)
+        run.plays(make_mp3, "Tone.Mp3", 40, 660)
         commands = run.trace.commands()
         check(commands[:2] == [('open "C:\\Music\\Tone.Mp3" type MPEGVideo Alias MP3Play', 0), ("play MP3Play", 0)],
               f"the run did not open and play the file as MP3: {commands[:2]}")
@@ -234,9 +193,8 @@ def mp3_mixed_case_plays_during_the_run():
 def mid_plays_nothing():
     with SaverRun("saver-music-mid") as run:
         midi_file(run.session.c_path(MUSIC + "\\tune.mid"))
-        seen, gone = run.run(settings_bytes(2, MUSIC + "\\tune.mid"))
-        run.silent(0.0, gone, "the whole run")
-        run.silent_after(gone)
+        seen, gone = run.run(lc.settings_bytes(2, 0, MUSIC + "\\tune.mid"))
+        run.silent_throughout(gone)
         # No source and no timer: not a single multimedia call in a run of several seconds.
         check(run.trace.commands() == [], f"MCI used for a .mid file: {run.trace.commands()}")
         check(run.trace.play_sound_calls() == [], f"PlaySound used: {run.trace.play_sound_calls()}")
@@ -244,9 +202,8 @@ def mid_plays_nothing():
 
 def cd_without_drive_plays_nothing():
     with SaverRun("saver-music-cd") as run:
-        seen, gone = run.run(settings_bytes(1), end_with="close")
-        run.silent(0.0, gone, "the whole run")
-        run.silent_after(gone)
+        seen, gone = run.run(lc.settings_bytes(1, 0), end_with="close")
+        run.silent_throughout(gone)
         # One poll (the current-track query fails), then Timer2 is off for the rest of the
         # run, and the close handler leaves the CD device alone.
         commands = [c for c, _ in run.trace.commands()]

@@ -36,6 +36,20 @@ def check_cleaned(s, what):
     check(not s.exists_c(SCRATCH), f"{what}: C:\\q_vesk is left")
 
 
+def check_ended_soon(s, code, took, limit, what):
+    """The launcher ended well, within limit seconds of what, and cleaned up."""
+    print(f"the launcher ended {took:.2f} s after {what}")
+    check(code == 0, f"exit code {code}")
+    check(took < limit, f"the launcher took {took:.2f} s to end after {what}")
+    check_cleaned(s, f"after {what}")
+
+
+def check_stand_in_saw_texture(s, message):
+    """The stand-in renderer found the whole texture when it looked."""
+    seen = s.read_c("C:\\slow_renderer.txt")
+    check(seen.split() == [b"texture", b"12344"], f"{message}: {seen!r}")
+
+
 def check_texture_bytes(data):
     """The run form's ring picture, written out: 54 + 12288 + 2 bytes."""
     check(len(data) == 12344, f"texture is {len(data)} bytes")
@@ -68,10 +82,7 @@ def run_without_settings():
         check(s.focus_x_window(RENDERER_TITLE), "no renderer window to press Esc in")
         s.key("Escape")
         code, took = ends_within(proc, 1.0)
-        print(f"Esc to launcher exit: {took:.2f} s")
-        check(code == 0, f"exit code {code}")
-        check(took < 1.5, f"the launcher took {took:.2f} s to end after Esc")
-        check_cleaned(s, "after Esc")
+        check_ended_soon(s, code, took, 1.5, "Esc")
 
 
 def texture_before_renderer():
@@ -80,8 +91,7 @@ def texture_before_renderer():
         scr = install(s, renderer=slow_renderer(s))
         proc = s.start(scr, ["/s"], env={"SLOW_RENDERER_MS": "0"})
         wait_renderer(s)
-        check(s.read_c("C:\\slow_renderer.txt").split() == [b"texture", b"12344"],
-              f"the renderer started before the texture was complete: {s.read_c('C:/slow_renderer.txt'.replace('/', chr(92)))!r}")
+        check_stand_in_saw_texture(s, "the renderer started before the texture was complete")
         s.post(RENDERER_TITLE, WM_CLOSE)
         check(ends_within(proc, 2)[0] == 0, "bad exit")
         check_cleaned(s, "after the run")
@@ -124,11 +134,8 @@ def renderer_cannot_start():
         started = time.monotonic()
         proc = s.start(scr, ["/s"])
         code = proc.wait(15)
-        took = time.monotonic() - started
-        print(f"run with a broken renderer ended after {took:.2f} s")
-        check(code == 0, f"exit code {code}")
-        check(took < 4.0, f"took {took:.2f} s: waited out the start-up limit")
-        check_cleaned(s, "after a failed renderer start")
+        # Much less than the start-up limit.
+        check_ended_soon(s, code, time.monotonic() - started, 4.0, "a failed renderer start")
 
 
 def slow_renderer_survives():
@@ -138,8 +145,7 @@ def slow_renderer_survives():
         time.sleep(2.0)
         check(proc.running(), "the run ended before a slow renderer opened its window")
         wait_renderer(s)
-        check(s.read_c("C:\\slow_renderer.txt").split() == [b"texture", b"12344"],
-              "the texture was gone when the slow renderer looked")
+        check_stand_in_saw_texture(s, "the texture was gone when the slow renderer looked")
         time.sleep(1.0)
         check(proc.running(), "the run ended while the renderer window was open")
         check(s.focus_x_window(RENDERER_TITLE), "no stand-in window")

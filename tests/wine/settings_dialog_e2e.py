@@ -51,9 +51,7 @@ class Dialog:
         self.click(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
 
     def shot(self, name):
-        path = self.s.screenshot(name)
-        width, _, data = pictures.load_rgb(path)
-        return lambda x, y: tuple(data[((ORIGIN[1] + y) * width + ORIGIN[0] + x) * 3:][:3])
+        return pictures.pixels(self.s.screenshot(name), ORIGIN)
 
     def combo(self):
         # The combo box is a child of Pic_C: the inspector lists all descendants.
@@ -153,15 +151,20 @@ def browse_japanese_file():
         d = Dialog(s, scr)
         before = d.shot("before-browse")
         d.click_centre(FILE_BUTTON)
-        s.wait_window("ﾌｧｲﾙを開く", visible=True)
+        browse = s.wait_window("ﾌｧｲﾙを開く", visible=True)["hwnd"]
         time.sleep(0.8)
         s.screenshot("common-dialog")
         # xdotool types a character beyond the keyboard by remapping a key,
         # and Wine loses the first key after a remapping: a throw-away first.
+        # On a loaded machine a remapped key can still go missing, so the
+        # name is typed until the field holds it.
         s.xdotool("type", "--", "ソ")
         time.sleep(0.3)
-        s.key("ctrl+a", "BackSpace")
-        s.xdotool("type", "--delay", "100", "--", "ソ表.mp3")
+        for _ in range(3):
+            s.key("ctrl+a", "BackSpace")
+            s.xdotool("type", "--delay", "100", "--", "ソ表.mp3")
+            if any(c["title"] == "ソ表.mp3" for c in lc.children(s, browse)):
+                break
         s.key("Return")
         harness.wait_until(lambda: s.find_window("ﾌｧｲﾙを開く") is None, 10)
         time.sleep(0.5)
@@ -235,8 +238,7 @@ def _rgb_crop(path, rect, size=None):
     resize = ["-filter", "Triangle", "-resize", f"{size[0]}x{size[1]}!"] if size else []
     subprocess.run(["convert", path, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage", *resize, out],
                    check=True)
-    width, _, data = pictures.load_rgb(out)
-    return lambda x, y: data[(y * width + x) * 3:(y * width + x) * 3 + 3]
+    return pictures.pixels(out)
 
 
 def scaled_screen_144_dpi():

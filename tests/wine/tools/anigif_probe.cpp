@@ -32,6 +32,7 @@
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@
 #include "control_timer_win32.h"
 #include "form_win32.h"
 #include "gdi_win32.h"
+#include "probe_runner_win32.h"
 
 // Memory running out, for the starve step: with an allowance of 0 this
 // thread's operator new throws (the library's nothrow and array forms call it).
@@ -54,16 +56,8 @@ void* operator new(std::size_t size) {
 }
 
 namespace {
-std::string logPath;
-
-void Log(const std::string& line) {
-    if (FILE* f = std::fopen(logPath.c_str(), "a")) {
-        std::fprintf(f, "%s\n", line.c_str());
-        std::fclose(f);
-    }
-}
-
-std::string Tick() { return std::to_string(GetTickCount64()); }
+using probe::Log;
+using probe::Tick;
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,9 +67,9 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 class ProbeForm : public forms::Form {
 public:
     explicit ProbeForm(std::vector<std::string> steps)
-        : Form(L"AniGIF Probe", forms::FormStyle{WS_POPUP, 0, RGB(0xFF, 0x00, 0xFF)}), steps_(std::move(steps)) {
+        : Form(L"AniGIF Probe", forms::FormStyle{WS_POPUP, 0, RGB(0xFF, 0x00, 0xFF)}), script_(std::move(steps)) {
         SetScaleMode(forms::ScaleMode::Pixels);
-        if (!steps_.empty() && steps_.front() == "design") SetUserMode(false);
+        if (!script_.Steps().empty() && script_.Steps().front() == "design") SetUserMode(false);
         gif.Move(10, 10, 240, 100);
         gif.SetBackColor(RGB(0, 0x80, 0));  // transparent pixels show this green
         gif.onLoopsEnded = [] { Log("loopsended " + Tick()); };
@@ -103,17 +97,11 @@ private:
 
     void Step() {
         stepper_.SetInterval(20);
-        if (next_ >= steps_.size()) return;
-        if (waitingForGo_) {
-            if (GetFileAttributesA((logPath + ".go").c_str()) == INVALID_FILE_ATTRIBUTES) return;
-            DeleteFileA((logPath + ".go").c_str());
-            waitingForGo_ = false;
-        }
-        const std::string step = steps_[next_++];
-        const std::size_t colon = step.find(':');
-        const std::string name = step.substr(0, colon);
-        const std::string arg = colon == std::string::npos ? "" : step.substr(colon + 1);
-        const int n = std::atoi(arg.c_str());
+        const std::optional<probe::Step> step = script_.Next();
+        if (!step) return;
+        const std::string& name = step->name;
+        const std::string& arg = step->arg;
+        const int n = step->Int();
         if (name == "move") {
             int x, y, w, h;
             if (std::sscanf(arg.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4) gif.Move(x, y, w, h);
@@ -176,9 +164,6 @@ private:
             PropertyStore stored;
             stored.Parse(gif.StoreProperties());
             Log("stored gif " + std::to_string(stored.Read("GIF", PropertyBytes{}).size()));
-        } else if (name == "ready") {
-            Log("ready " + Tick());
-            waitingForGo_ = true;
         } else if (name == "end") {
             Unload();
         }
@@ -203,10 +188,8 @@ private:
             " stray " + std::to_string(stray));
     }
 
-    std::vector<std::string> steps_;
-    std::size_t next_ = 0;
+    probe::Script script_;
     std::string lastFile_;
-    bool waitingForGo_ = false;
     bool cancelRemote_ = false;
     int lastFrame_ = -1;
 
@@ -224,7 +207,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: anigif_probe LOG STEP...\n");
         return 64;
     }
-    logPath = argv[1];
+    probe::LogTo(argv[1]);
     std::vector<std::string> steps(argv + 2, argv + argc);
     static ProbeForm form(steps);
     form.Move(0, 0, static_cast<int>(400 * forms::TwipsPerPixelX()), static_cast<int>(200 * forms::TwipsPerPixelY()));

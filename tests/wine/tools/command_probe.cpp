@@ -16,21 +16,16 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app_win32.h"
 #include "command_win32.h"
 #include "font_win32.h"
 #include "form_win32.h"
+#include "probe_runner_win32.h"
 
 namespace {
-std::string logPath;
-
-void Log(const char* line) {
-    if (FILE* f = std::fopen(logPath.c_str(), "a")) {
-        std::fprintf(f, "%s\n", line);
-        std::fclose(f);
-    }
-}
+using probe::Log;
 
 // What the settings dialog stores for a button: caption and font only.
 std::vector<std::uint8_t> DesignBag(const char* caption) {
@@ -75,7 +70,7 @@ protected:
         off.SetEnabled(false);
         RECT r = {};
         GetClientRect(plain.Hwnd(), &r);
-        Log(("plain " + std::to_string(r.right) + " " + std::to_string(r.bottom)).c_str());
+        Log("plain " + std::to_string(r.right) + " " + std::to_string(r.bottom));
     }
 
 private:
@@ -108,8 +103,8 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const std::string args = forms::ArgumentsText();
-    logPath = args.empty() ? "command_probe.log" : args;
+    const std::vector<std::string> args = probe::Arguments();
+    probe::LogTo(args.empty() ? "command_probe.log" : args[0]);
     static ProbeForm form;
     form.Move(0, 0, static_cast<int>(320 * forms::TwipsPerPixelX()), static_cast<int>(120 * forms::TwipsPerPixelY()));
     form.Show(false);

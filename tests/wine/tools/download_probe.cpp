@@ -18,26 +18,18 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app_win32.h"
 #include "async_read_win32.h"
 #include "form_win32.h"
+#include "probe_runner_win32.h"
 
 namespace {
-std::string logPath;
-ULONGLONG started = 0;
+unsigned long long Now() { return probe::ElapsedMs(); }
 
-unsigned long long Now() { return GetTickCount64() - started; }
-
-void Log(const std::string& line) {
-    if (FILE* f = std::fopen(logPath.c_str(), "a")) {
-        std::fprintf(f, "%s %llu\n", line.c_str(), Now());
-        std::fclose(f);
-    }
-}
+void Log(const std::string& line) { probe::Log(line + " " + std::to_string(Now())); }
 
 std::uint32_t Crc32(const std::vector<std::uint8_t>& bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
@@ -54,6 +46,23 @@ struct Options {
     unsigned options = 0;
     unsigned long long retries = 0;
 };
+
+// LOG PATH [key=value...]; false without a path.
+bool ReadArguments(Options& options) {
+    const std::vector<std::string> words = probe::Arguments();
+    if (words.size() < 2) return false;
+    probe::LogTo(words[0]);
+    options.path = words[1];
+    for (const auto& [key, value] : probe::NumberOptions({words.begin() + 2, words.end()})) {
+        if (key == "cancel") options.cancelAt = value;
+        if (key == "cancelat") options.cancelAtBytes = value;
+        if (key == "quit") options.quitAt = value;
+        if (key == "options") options.options = static_cast<unsigned>(value);
+        if (key == "linger") options.linger = value;
+        if (key == "retries") options.retries = value;
+    }
+    return true;
+}
 
 class ProbeForm : public forms::Form {
 public:
@@ -131,22 +140,8 @@ private:
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    started = GetTickCount64();
-    std::istringstream args(forms::ArgumentsText());
     Options options;
-    args >> logPath >> options.path;
-    for (std::string word; args >> word;) {
-        const auto eq = word.find('=');
-        const std::string key = word.substr(0, eq);
-        const unsigned long long value = std::strtoull(word.c_str() + eq + 1, nullptr, 0);
-        if (key == "cancel") options.cancelAt = value;
-        if (key == "cancelat") options.cancelAtBytes = value;
-        if (key == "quit") options.quitAt = value;
-        if (key == "options") options.options = static_cast<unsigned>(value);
-        if (key == "linger") options.linger = value;
-        if (key == "retries") options.retries = value;
-    }
-    if (logPath.empty()) return 64;
+    if (!ReadArguments(options)) return 64;
     static ProbeForm form(options);
     form.Move(0, 0, static_cast<int>(200 * forms::TwipsPerPixelX()), static_cast<int>(60 * forms::TwipsPerPixelY()));
     form.Show(false);

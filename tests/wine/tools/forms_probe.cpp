@@ -5,18 +5,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "app_win32.h"
 #include "form_win32.h"
+#include "probe_runner_win32.h"
 
 namespace {
-void Say(const char* text) {
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
-
 class ProbeForm : public forms::Form {
 public:
     explicit ProbeForm(const wchar_t* title, DWORD style = WS_POPUP) : Form(title, forms::FormStyle{style, 0, RGB(0, 0, 0)}) {}
@@ -42,7 +37,7 @@ int Lifecycle() {
         char line[64];
         std::snprintf(line, sizeof line, "tick %d after %llu ms", ++ticks,
                       static_cast<unsigned long long>(GetTickCount64() - enabledAt));
-        Say(line);
+        probe::Log(line);
         if (ticks == 2) {
             // Re-enabling starts a full interval again.
             timer.SetEnabled(false);
@@ -53,11 +48,11 @@ int Lifecycle() {
         if (ticks == 3) hidden.Unload();
     });
     hidden.onLoad = [&] {
-        Say(FindWindowA(nullptr, "Probe Hidden") ? "hidden form found by title" : "hidden form NOT found");
-        Say(IsWindowVisible(hidden.Hwnd()) ? "hidden form visible" : "hidden form not visible");
+        probe::Log(FindWindowA(nullptr, "Probe Hidden") ? "hidden form found by title" : "hidden form NOT found");
+        probe::Log(IsWindowVisible(hidden.Hwnd()) ? "hidden form visible" : "hidden form not visible");
     };
-    hidden.onClose = [&] { Say("close handler"); hidden.Unload(); /* a nested request does nothing */ };
-    hidden.onUnload = [&] { Say("unload handler"); };
+    hidden.onClose = [&] { probe::Log("close handler"); hidden.Unload(); /* a nested request does nothing */ };
+    hidden.onUnload = [&] { probe::Log("unload handler"); };
     hidden.Load();
     enabledAt = GetTickCount64();
     timer.SetEnabled(true);
@@ -75,13 +70,14 @@ int Lifecycle() {
         const bool kept = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
         forms::SetMousePointer(forms::MousePointer::Default);
         SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-        Say(kept && GetCursor() == LoadCursorA(nullptr, IDC_ARROW) ? "hourglass kept until set back" : "hourglass lost");
+        const bool restored = GetCursor() == LoadCursorA(nullptr, IDC_ARROW);
+        probe::Log(kept && restored ? "hourglass kept until set back" : "hourglass lost");
     };
     modal.Show(true);
-    Say("modal show returned");
-    Say(forms::LoadedFormCount() == 1 ? "one form left" : "wrong form count");
+    probe::Log("modal show returned");
+    probe::Log(forms::LoadedFormCount() == 1 ? "one form left" : "wrong form count");
     forms::RunMessageLoop();
-    Say("message loop ended: no form loaded");
+    probe::Log("message loop ended: no form loaded");
     return 0;
 }
 
@@ -118,14 +114,13 @@ int Controls() {
     form.Show(false);
     char line[128];
     std::snprintf(line, sizeof line, "combo items %d index %d", combo.ListCount(), combo.ListIndex());
-    Say(line);
+    probe::Log(line);
     return forms::RunMessageLoop();
 }
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "lifecycle") == 0) return Lifecycle();
-    if (argc >= 2 && std::strcmp(argv[1], "controls") == 0) return Controls();
-    std::fprintf(stderr, "usage: forms_probe lifecycle|controls\n");
-    return 64;
+int main() {
+    return probe::RunCommand({{"lifecycle", 0, 99, [](const auto&) { return Lifecycle(); }},
+                              {"controls", 0, 99, [](const auto&) { return Controls(); }}},
+                             "forms_probe lifecycle|controls");
 }

@@ -21,16 +21,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <string>
 
 #include "nimbel_bgm.h"
+#include "probe_runner_win32.h"
 #include "system_multimedia.h"
 
 namespace {
-ULONGLONG g_start = 0;
-
-double Now() { return static_cast<double>(GetTickCount64() - g_start) / 1000.0; }
+double Now() { return probe::ElapsedSeconds(); }
 
 // Bytes as they are, with quotes and control characters escaped so one call stays one line.
 std::string Quoted(const char* text, std::size_t length) {
@@ -58,8 +58,9 @@ std::string UpToNul(std::span<const char> buffer) {
 }
 
 void Line(const std::string& text) {
-    std::printf("t=%.2f %s\n", Now(), text.c_str());
-    std::fflush(stdout);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "t=%.2f ", Now());
+    probe::Log(stamp + text);
 }
 
 // The real calls, each printed with its result.
@@ -97,60 +98,46 @@ private:
     MultimediaApi& real_;
 };
 
-// Waits until `until` (seconds since start), handling window messages meanwhile.
-void PumpUntil(double until) {
-    for (;;) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        const double left = until - Now();
-        if (left <= 0) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
-    }
-}
-
-double Seconds(const char* text) { return std::atof(text); }
-
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: music_driver devices | wav FILE PLAY AFTER | mp3 FILE PLAY AFTER | cd POLLS [REPEAT]\n");
-    return 64;
-}
+double Seconds(const std::string& text) { return std::atof(text.c_str()); }
 
 int Devices() {
     Line("step devices n=" + std::to_string(SystemMultimedia().WaveOutDeviceCount()));
     return 0;
 }
 
-int Wav(const char* file, double play, double after) {
+// A music file's run: started, `playing` while it plays, stopped, then
+// `after` seconds more with the process alive (and `stopped` first, if any).
+int PlayFile(const std::string& file, void (Nimbel_BGM::*start)() noexcept,
+             const std::function<void(Nimbel_BGM&)>& playing, void (Nimbel_BGM::*stop)() noexcept, double after,
+             const std::function<void(Nimbel_BGM&)>& stopped = {}) {
     LoggingMultimedia mci(SystemMultimedia());
     Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file});
     Line("step start");
-    music.StartWavMusic();
+    (music.*start)();
     Line("step started");
-    PumpUntil(Now() + play);
+    playing(music);
     Line("step stopping");
-    music.StopWavMusic();
+    (music.*stop)();
     Line("step stopped");
-    PumpUntil(Now() + after);
+    if (stopped) stopped(music);
+    probe::PumpUntil(Now() + after);
     Line("step end");
     return 0;
 }
 
-int Mp3(const char* file, double play, double after) {
-    LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file});
-    Line("step start");
-    music.StartMp3Music();
+int Wav(const std::string& file, double play, double after) {
+    return PlayFile(
+        file, &Nimbel_BGM::StartWavMusic, [play](Nimbel_BGM&) { probe::PumpUntil(Now() + play); },
+        &Nimbel_BGM::StopWavMusic, after);
+}
+
+// Status every 250 ms; the repeat step on the 1000 ms marks, as the run form's timer.
+void PlayMp3(Nimbel_BGM& music, double play) {
     const double started = Now();
-    Line("step started");
-    // Status every 250 ms; the repeat step on the 1000 ms marks, as the run form's timer.
     for (int tick = 1;; ++tick) {
         const double at = started + tick * 0.25;
         if (at > started + play) break;
-        PumpUntil(at);
+        probe::PumpUntil(at);
         if (tick % 4 == 0) {
             Line("step repeat");
             music.RepeatMp3Music();
@@ -159,14 +146,15 @@ int Mp3(const char* file, double play, double after) {
             Line("step mode reply=" + Quoted(music.MciStatus("status MP3Play mode")));
         }
     }
-    PumpUntil(started + play);
-    Line("step stopping");
-    music.StopMp3Music();
-    Line("step stopped");
-    Line("step after-close reply=" + Quoted(music.MciStatus("status MP3Play mode")));
-    PumpUntil(Now() + after);
-    Line("step end");
-    return 0;
+    probe::PumpUntil(started + play);
+}
+
+int Mp3(const std::string& file, double play, double after) {
+    return PlayFile(
+        file, &Nimbel_BGM::StartMp3Music, [play](Nimbel_BGM& music) { PlayMp3(music, play); },
+        &Nimbel_BGM::StopMp3Music, after, [](Nimbel_BGM& music) {
+            Line("step after-close reply=" + Quoted(music.MciStatus("status MP3Play mode")));
+        });
 }
 
 int Cd(int polls, std::int16_t repeat) {
@@ -179,7 +167,7 @@ int Cd(int polls, std::int16_t repeat) {
     int done = 0;
     // As the run form's CD timer: one step every 200 ms while polling stays active.
     while (done < polls) {
-        PumpUntil(started + (done + 1) * 0.2);
+        probe::PumpUntil(started + (done + 1) * 0.2);
         music.PollCdMusic();
         ++done;
         Line("step poll n=" + std::to_string(done) + " active=" + std::to_string(music.CdPollActive()));
@@ -195,16 +183,17 @@ int Cd(int polls, std::int16_t repeat) {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
-    g_start = GetTickCount64();
+int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    if (argc < 2) return Usage();
-    const std::string mode = argv[1];
-    if (mode == "devices" && argc == 2) return Devices();
-    if (mode == "wav" && argc == 5) return Wav(argv[2], Seconds(argv[3]), Seconds(argv[4]));
-    if (mode == "mp3" && argc == 5) return Mp3(argv[2], Seconds(argv[3]), Seconds(argv[4]));
-    if (mode == "cd" && (argc == 3 || argc == 4)) {
-        return Cd(std::atoi(argv[2]), static_cast<std::int16_t>(argc == 4 ? std::atoi(argv[3]) : 0));
-    }
-    return Usage();
+    using Words = std::vector<std::string>;
+    return probe::RunCommand(
+        {{"devices", 0, 0, [](const Words&) { return Devices(); }},
+         {"wav", 3, 3, [](const Words& w) { return Wav(w[0], Seconds(w[1]), Seconds(w[2])); }},
+         {"mp3", 3, 3, [](const Words& w) { return Mp3(w[0], Seconds(w[1]), Seconds(w[2])); }},
+         {"cd", 1, 2,
+          [](const Words& w) {
+              const int repeat = w.size() == 2 ? std::atoi(w[1].c_str()) : 0;
+              return Cd(std::atoi(w[0].c_str()), static_cast<std::int16_t>(repeat));
+          }}},
+        "music_driver devices | wav FILE PLAY AFTER | mp3 FILE PLAY AFTER | cd POLLS [REPEAT]");
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "probe_runner_win32.h"
 #include "saver_contract.h"
 
 namespace {
@@ -15,11 +16,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         DestroyWindow(hwnd);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, w, l);
+    return probe::QuitOnDestroy(hwnd, message, w, l);
 }
 }  // namespace
 
@@ -46,10 +43,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HWND hwnd = CreateWindowExA(0, kRendererWindowName, kRendererWindowName, WS_POPUP | WS_VISIBLE, 0, 0, 320, 240,
                                 nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return probe::RunMessageLoop();
 }

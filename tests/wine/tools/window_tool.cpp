@@ -16,7 +16,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "probe_runner_win32.h"
 
 namespace {
 int Find(const char* title) {
@@ -65,6 +68,12 @@ int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
     return PostMessageA(hwnd, message, w, l) ? 0 : 2;
 }
 
+// The handle of a window this tool made, for the test, at once.
+void PrintHandle(HWND hwnd) {
+    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
+    std::fflush(stdout);
+}
+
 LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_USER + 1) {
         // A close request to the embedded preview, as a host closing its pane.
@@ -77,11 +86,7 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         DestroyWindow(hwnd);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, message, w, l);
+    return probe::QuitOnDestroy(hwnd, message, w, l);
 }
 
 int Host(int width, int height, const char* title) {
@@ -97,17 +102,9 @@ int Host(int width, int height, const char* title) {
                                 40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr,
                                 nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
-    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
-    std::fflush(stdout);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    PrintHandle(hwnd);
+    return probe::RunMessageLoop();
 }
-
-unsigned long long Number(const char* text) { return std::strtoull(text, nullptr, 0); }
 
 int Hold(const char* title) {
     WNDCLASSA wc = {};
@@ -118,11 +115,8 @@ int Hold(const char* title) {
     HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 wc.hInstance, nullptr);
     if (!hwnd) return 1;
-    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
-    std::fflush(stdout);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-    return 0;
+    PrintHandle(hwnd);
+    return probe::RunMessageLoop();
 }
 
 int Text(const char* title) {
@@ -145,6 +139,9 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     wchar_t title[256] = {};
     DWORD_PTR copied = 0;
     SendMessageTimeoutW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 1000, &copied);
+    // One line per window: line breaks in a label's text become blanks.
+    for (wchar_t& c : title)
+        if (c == L'\r' || c == L'\n') c = L' ';
     char titleUtf8[1024] = {};
     WideCharToMultiByte(CP_UTF8, 0, title, -1, titleUtf8, sizeof titleUtf8, nullptr, nullptr);
     RECT rect{};
@@ -159,36 +156,56 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
                 rect.bottom, IsWindowVisible(child) ? 1 : 0, static_cast<unsigned long>(pid), titleUtf8);
     return TRUE;
 }
+
+HWND Handle(const std::string& text) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(probe::Number(text))); }
+
+// The optional WPARAM and LPARAM after a message number.
+WPARAM WordParam(const std::vector<std::string>& w, std::size_t at) {
+    return w.size() > at ? static_cast<WPARAM>(probe::Number(w[at])) : 0;
+}
+LPARAM LongParam(const std::vector<std::string>& w, std::size_t at) {
+    return w.size() > at ? static_cast<LPARAM>(probe::Number(w[at])) : 0;
+}
+
+int Send(const std::vector<std::string>& w) {
+    const LRESULT result = SendMessageA(Handle(w[0]), static_cast<UINT>(probe::Number(w[1])), WordParam(w, 2),
+                                        LongParam(w, 3));
+    std::printf("%lld\n", static_cast<long long>(result));
+    return 0;
+}
+
+int Children(const std::vector<std::string>& w) {
+    EnumChildWindows(Handle(w[0]), PrintChild, 0);
+    return 0;
+}
+
+int Screen() {
+    std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "find") == 0) return Find(argv[2]);
-    if (argc >= 4 && std::strcmp(argv[1], "wait") == 0)
-        return Wait(argv[2], static_cast<DWORD>(Number(argv[3])), argc > 4 && std::strcmp(argv[4], "visible") == 0);
-    if (argc >= 4 && std::strcmp(argv[1], "post") == 0)
-        return Post(argv[2], static_cast<UINT>(Number(argv[3])),
-                    argc > 4 ? static_cast<WPARAM>(Number(argv[4])) : 0,
-                    argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0);
-    if (argc >= 2 && std::strcmp(argv[1], "screen") == 0) {
-        std::printf("%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-        return 0;
-    }
-    if (argc >= 3 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2]);
-    if (argc >= 3 && std::strcmp(argv[1], "text") == 0) return Text(argv[2]);
-    if (argc >= 4 && std::strcmp(argv[1], "send") == 0) {
-        const LRESULT result = SendMessageA(reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(argv[2]))),
-                                            static_cast<UINT>(Number(argv[3])),
-                                            argc > 4 ? static_cast<WPARAM>(Number(argv[4])) : 0,
-                                            argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0);
-        std::printf("%lld\n", static_cast<long long>(result));
-        return 0;
-    }
-    if (argc >= 3 && std::strcmp(argv[1], "children") == 0) {
-        EnumChildWindows(reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(argv[2]))), PrintChild, 0);
-        return 0;
-    }
-    if (argc >= 4 && std::strcmp(argv[1], "host") == 0)
-        return Host(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? argv[4] : "Velmora test host");
-    std::fprintf(stderr, "usage: window_tool find|post|screen|host ...\n");
-    return 64;
+int main() {
+    using Words = std::vector<std::string>;
+    return probe::RunCommand(
+        {{"find", 1, 99, [](const Words& w) { return Find(w[0].c_str()); }},
+         {"wait", 2, 99,
+          [](const Words& w) {
+              return Wait(w[0].c_str(), static_cast<DWORD>(probe::Number(w[1])), w.size() > 2 && w[2] == "visible");
+          }},
+         {"post", 2, 99,
+          [](const Words& w) {
+              return Post(w[0].c_str(), static_cast<UINT>(probe::Number(w[1])), WordParam(w, 2), LongParam(w, 3));
+          }},
+         {"screen", 0, 99, [](const Words&) { return Screen(); }},
+         {"hold", 1, 99, [](const Words& w) { return Hold(w[0].c_str()); }},
+         {"text", 1, 99, [](const Words& w) { return Text(w[0].c_str()); }},
+         {"send", 2, 99, Send},
+         {"children", 1, 99, Children},
+         {"host", 2, 99,
+          [](const Words& w) {
+              return Host(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()),
+                          w.size() > 2 ? w[2].c_str() : "Velmora test host");
+          }}},
+        "window_tool find|wait|post|screen|host|hold|text|children|send ...");
 }

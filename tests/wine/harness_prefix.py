@@ -1,0 +1,213 @@
+"""The Wine harness's ground: where the builds and the work folders are, the
+pristine Wine prefix every session copies, private X displays, and the
+processes the harness starts, which die with it."""
+
+import ctypes
+import fcntl
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+# Debian's wine script picks the 32-bit loader when wine32 is installed; that
+# loader hands 64-bit programs to wine64, so one command starts either kind.
+WINE = "/usr/bin/wine"
+WINE32_LOADER = "/usr/lib/wine/wine"
+WINESERVER = "/usr/lib/wine/wineserver"
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WORK = os.environ.get("VELMORA_WINE_WORK", os.path.join(REPO, "build", "win64", "wine"))
+PRISTINE = os.path.join(WORK, "pristine-prefix")
+ARTIFACTS = os.path.join(WORK, "artifacts")
+DIST = os.environ.get("VELMORA_DIST", os.path.join(REPO, "dist", "win64"))
+TOOLS = os.environ.get("VELMORA_TEST_TOOLS", os.path.join(REPO, "build", "win64", "tests", "wine", "tools"))
+# Which build the programs under test come from: 64 (x86_64) or 32 (the shipped i686 pair).
+BITS = int(os.environ.get("VELMORA_BITS", "64"))
+SKIP_CODE = 77  # ctest's SKIP_RETURN_CODE for these tests
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    # Keeps wineboot from asking for the Mono and Gecko add-ons.
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    "WINEARCH": "win64",
+}
+
+# Changes whenever the pristine prefix is made differently, so that one left in a
+# build folder by an older harness is made again (2: made by the loader that
+# runs both kinds of program, with its 32-bit side).
+PREFIX_VERSION = "2"
+
+# Prefix folders Wine only reads during a run: shared between copies as hard links.
+_READ_ONLY_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64", "drive_c/windows/winsxs")
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def _die_with_parent():
+    # Children die with the harness even if it is killed outright.
+    libc = ctypes.CDLL("libc.so.6", use_errno=True)
+    libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+def _base_env(extra=None):
+    env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+    env.update(BASE_ENV)
+    if extra:
+        env.update(extra)
+    return env
+
+
+class Xvfb:
+    """A private X display; -displayfd lets the server pick a free number."""
+
+    def __init__(self, width=1024, height=768, depth=24, extra=()):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
+             "-nolisten", "tcp", "-noreset", *extra],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=_die_with_parent)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.stop()
+            raise HarnessError("Xvfb did not report a display")
+        self.display = ":" + number.decode().strip()
+        self.size = (width, height)
+
+    def stop(self):
+        _end_process(self.proc)
+
+
+def _end_process(proc, group=False):
+    if proc is None or proc.poll() is not None:
+        return
+    try:
+        if group:
+            os.killpg(proc.pid, signal.SIGKILL)
+        else:
+            proc.kill()
+    except ProcessLookupError:
+        pass
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+def _clone_prefix(source, target):
+    for folder, dirs, files in os.walk(source):
+        rel = os.path.relpath(folder, source)
+        out = os.path.join(target, rel) if rel != "." else target
+        os.makedirs(out, exist_ok=True)
+        shared = any(rel == t or rel.startswith(t + "/") for t in _READ_ONLY_TREES)
+        for name in dirs + files:
+            src = os.path.join(folder, name)
+            dst = os.path.join(out, name)
+            if os.path.islink(src):
+                os.symlink(os.readlink(src), dst)
+                if name in dirs:
+                    dirs.remove(name)
+            elif name in files:
+                if shared:
+                    os.link(src, dst)
+                else:
+                    shutil.copy2(src, dst)
+
+
+def why_32bit_cannot_run():
+    """None when this machine runs 32-bit Windows programs, else the reason."""
+    if not os.access(WINE32_LOADER, os.X_OK):
+        return "32-bit Wine is not installed (Debian's wine32:i386)"
+    try:
+        subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=30, check=False)
+    except OSError as e:
+        # ENOEXEC: a kernel without 32-bit (IA-32) support cannot load the loader.
+        return f"this kernel cannot run 32-bit programs ({e.strerror})"
+    except subprocess.TimeoutExpired:
+        return "the 32-bit Wine loader did not answer"
+    return None
+
+
+def ensure_pristine_prefix():
+    """Makes the pristine prefix once per test run; later callers just wait for it."""
+    os.makedirs(WORK, exist_ok=True)
+    with open(os.path.join(WORK, "pristine.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        ready = os.path.join(PRISTINE, ".velmora-ready")
+        if file_text(ready) == PREFIX_VERSION:
+            return PRISTINE
+        shutil.rmtree(PRISTINE, ignore_errors=True)
+        display = Xvfb()
+        env = _base_env({"WINEPREFIX": PRISTINE, "DISPLAY": display.display})
+        try:
+            subprocess.run([WINE, "wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=300, check=False,
+                           preexec_fn=_die_with_parent)
+            subprocess.run([WINESERVER, "-w"], env=env, timeout=120, check=False)
+            # Xvfb runs no window manager. Windows that Wine hands to one wait
+            # two seconds for it at every hide or destroy (a Wine fixme says
+            # "wait_for_withdrawn_state ... timed out"); unmanaged windows do not.
+            # A crash ends the program at once (its backtrace on stderr) instead
+            # of leaving a crash dialog that hangs until the test times out.
+            for key, value, kind, data in (("X11 Driver", "Managed", "REG_SZ", "N"),
+                                           ("WineDbg", "ShowCrashDialog", "REG_DWORD", "0")):
+                subprocess.run([WINE, "reg", "add", "HKCU\\Software\\Wine\\" + key, "/v", value,
+                                "/t", kind, "/d", data, "/f"], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=120, check=False, preexec_fn=_die_with_parent)
+            subprocess.run([WINESERVER, "-w"], env=env, timeout=120, check=False)
+        finally:
+            subprocess.run([WINESERVER, "-k"], env=env, timeout=30, check=False,
+                           stderr=subprocess.DEVNULL)
+            display.stop()
+        windows = os.path.join(PRISTINE, "drive_c", "windows")
+        if not os.path.isdir(os.path.join(windows, "system32")):
+            raise HarnessError("wineboot did not make a prefix")
+        # A prefix made while wine32 was missing has an empty syswow64, and
+        # every 32-bit program fails in it.
+        if BITS == 32 and not os.path.exists(os.path.join(windows, "syswow64", "kernel32.dll")):
+            raise HarnessError("wineboot made a prefix without its 32-bit side (syswow64)")
+        with open(ready, "w") as f:
+            f.write(PREFIX_VERSION)
+        return PRISTINE
+
+
+
+def compiled_locale_path(locale):
+    """A folder holding the locale compiled with localedef (once per test run)."""
+    folder = os.path.join(WORK, "locales")
+    target = os.path.join(folder, locale)
+    if not os.path.isdir(target):
+        name, _, charset = locale.partition(".")
+        os.makedirs(folder, exist_ok=True)
+        scratch = tempfile.mkdtemp(dir=folder)
+        subprocess.run(["localedef", "-i", name, "-f", charset or "UTF-8", os.path.join(scratch, locale)],
+                       check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        try:
+            os.rename(os.path.join(scratch, locale), target)  # a parallel test may have won
+        except OSError:
+            pass
+        shutil.rmtree(scratch, ignore_errors=True)
+    if not os.path.isdir(target):
+        raise HarnessError(f"localedef could not compile {locale}")
+    return folder
+
+
+def file_text(path):
+    """A file's text so far ("" while it is missing)."""
+    try:
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+    except OSError:
+        return ""
