@@ -1,5 +1,7 @@
 #include "windowless_controls_win32.h"
 
+#include "code_page.h"
+
 namespace forms {
 
 // --- Image ----------------------------------------------------------------------
@@ -37,12 +39,8 @@ void Label::SetForeColor(COLORREF colour) {
 }
 void Label::SetFont(const wchar_t* face, int pointSize, bool bold) {
     FontSpec font;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, face, -1, nullptr, 0, nullptr, nullptr);
-    if (n > 1) {
-        font.name.resize(static_cast<std::size_t>(n));
-        WideCharToMultiByte(CP_UTF8, 0, face, -1, font.name.data(), n, nullptr, nullptr);
-        font.name.resize(static_cast<std::size_t>(n - 1));
-    }
+    // A face that gives no name keeps the default one.
+    if (std::string name = FromUtf16(face ? face : L"", kUtf8CodePage); !name.empty()) font.name = std::move(name);
     font.sizeCentipoints = pointSize * 100;
     font.weight = bold ? FW_BOLD : FW_NORMAL;
     font.charset = DEFAULT_CHARSET;

@@ -50,6 +50,7 @@
 #include <string>
 #include <vector>
 
+#include "code_page.h"
 #include "ini_codec.h"
 #include "settings.h"
 #include "file_access.h"
@@ -185,17 +186,9 @@ std::string SystemView(const std::string& bytes) {
     } else {
         const bool utf8 = starts("\xEF\xBB\xBF", 3);
         const std::string text = utf8 ? bytes.substr(3) : bytes;
-        const UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
-        const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        wide.resize(static_cast<std::size_t>(n));
-        if (n) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+        wide = ToUtf16(text, utf8 ? kUtf8CodePage : kAnsiCodePage);
     }
-    if (wide.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    if (n) WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return FromUtf16(wide, kAnsiCodePage);
 }
 
 std::string ReadCase(const std::vector<std::string>& f) {
