@@ -2,6 +2,12 @@
 
 #include <vector>
 
+std::string_view FirstCharacters(std::string_view text, std::size_t n) {
+    std::size_t end = 0;
+    for (std::size_t chars = 0; end < text.size() && chars < n; ++chars) end += Cp932CharLength(text, end);
+    return text.substr(0, end);
+}
+
 std::string_view LastCharacters(std::string_view text, std::size_t n) {
     if (n == 0) return text.substr(text.size());
     std::vector<std::size_t> starts;

@@ -50,6 +50,11 @@ constexpr bool Cp932EqualsIgnoringAsciiCase(std::string_view a, std::string_view
     return true;
 }
 
+// text as a C string takes it: up to, not including, its first NUL.
+constexpr std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// The first n characters of text (all of it when it has fewer).
+std::string_view FirstCharacters(std::string_view text, std::size_t n);
 // The last n characters of text (all of it when it has fewer).
 std::string_view LastCharacters(std::string_view text, std::size_t n);
 

@@ -21,7 +21,7 @@ constexpr char kNoErrorText[] =
     "Error (\x95\xb6\x8e\x9a\x97\xf1\x82\xaa\x8e\xe6\x82\xea\x82\xdc\x82\xb9\x82\xf1)";
 
 std::string TextUpToNul(std::span<const char> buffer) {
-    return std::string(buffer.begin(), std::find(buffer.begin(), buffer.end(), '\0'));
+    return std::string(UpToNul(std::string_view(buffer.data(), buffer.size())));
 }
 
 // The first seven characters of a mode buffer, compared case-sensitively.

@@ -36,8 +36,6 @@ struct ParsedLine {
     std::size_t valueAt = 0;  // entries with '=': offset in the line just after it
 };
 
-std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
-
 // Offset of the first single-byte character c in text[from, to), or `to`.
 std::size_t FindChar(std::string_view text, std::size_t from, std::size_t to, char c) {
     for (std::size_t i = from; i < to; i += Cp932CharLength(text, i))

@@ -6,14 +6,6 @@
 #include "path_parts.h"
 
 namespace {
-std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
-
-std::string_view FirstChars(std::string_view text, std::size_t count) {
-    std::size_t end = 0;
-    for (std::size_t chars = 0; end < text.size() && chars < count; ++chars) end += Cp932CharLength(text, end);
-    return text.substr(0, end);
-}
-
 // A number setting: empty, not a number or out of range all give 0.
 std::int16_t ReadNumber(FileAccess& files, std::string_view key, const std::string& file) {
     const std::string text = ReadIni(files, kSettingsSection, key, file);
@@ -41,8 +33,8 @@ std::string WriteIni(FileAccess& files, std::string_view section, std::string_vi
     std::string old;
     const FileRead read = files.ReadWholeFile(path, kMaxSettingsFileBytes, old);
     if (read != FileRead::Ok && read != FileRead::Missing) return {};
-    const auto edited = IniSetString(old, FirstChars(UpToNul(section), kWriteIniNameChars),
-                                     FirstChars(UpToNul(key), kWriteIniNameChars), UpToNul(value));
+    const auto edited = IniSetString(old, FirstCharacters(UpToNul(section), kWriteIniNameChars),
+                                     FirstCharacters(UpToNul(key), kWriteIniNameChars), UpToNul(value));
     if (!edited || edited->size() > kMaxSettingsFileBytes) return {};
     if (read == FileRead::Ok && *edited == old) return {};
     ReplaceFileAtomically(files, path, *edited);  // a failure is silent; the old file stays
