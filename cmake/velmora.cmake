@@ -29,3 +29,13 @@ function(velmora_windows_program target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 endfunction()
+
+# velmora_core(target SOURCES... [LINKS libraries...]): a module's portable
+# core, a static library whose headers are found in its folder. Every core
+# stands on base_core.
+function(velmora_core target)
+  cmake_parse_arguments(CORE "" "" "LINKS" ${ARGN})
+  add_library(${target} STATIC ${CORE_UNPARSED_ARGUMENTS})
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC base_core ${CORE_LINKS})
+endfunction()
