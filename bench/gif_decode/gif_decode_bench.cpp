@@ -102,7 +102,7 @@ double Best(int rounds, const std::function<void()>& prepare, const std::functio
 void Measure(const char* name, const Bytes& file, int rounds) {
     NullHost host;
     AniGifPlayer player(host);
-    player.SetStretch(0);
+    player.SetStretch(GifStretch::Clip);
     player.SetDelayAnimation(0);
     std::int32_t frames = 0;
     const double ours = Best(
@@ -127,10 +127,10 @@ void Measure(const char* name, const Bytes& file, int rounds) {
         std::max(1, rounds / 2), [] {},
         [&] {
             for (std::int32_t k = 1; k <= player.FrameCount(); ++k) {
-                if (k > 1) player.ApplyAction(3);
+                if (k > 1) player.ApplyAction(GifAction::Step);
                 player.PaintCurrentFrame([&](const GifPaint& paint) { touched += paint.colour[0]; });
             }
-            player.ApplyAction(0);
+            player.ApplyAction(GifAction::Stop);
         });
 
     const double mb = static_cast<double>(file.size()) / 1e6;

@@ -55,7 +55,7 @@ std::int32_t AniGifPlayer::LoadGif() {
         frameOneMirrored_ = true;
         // Without a timer (no parent window yet, say) the rest is decoded
         // now rather than never.
-        if (!SetPlayTimer(kGifTimerDeferredDecode)) FinishLoad(true);
+        if (!SetPlayTimer(GifTimerKind::DeferredDecode)) FinishLoad(true);
     } else {
         FinishLoad(true);
     }
@@ -78,7 +78,7 @@ void AniGifPlayer::ResetGif() {
     composer_.Release();
     built_ = 0;
     current_ = 0;
-    playState_ = kGifStopped;
+    playState_ = GifPlayState::Stopped;
     loopsPlayed_ = 0;
     frameOneMirrored_ = false;
 }
@@ -100,7 +100,7 @@ void AniGifPlayer::FinishLoad(bool startPlaying) {
     ApplyMirror(0, !userMode_, false);
     if (!userMode_) return;
     gif_ = {};
-    if (startPlaying && !(delayAnimation_ & 2)) SetPlayTimer(kGifTimerPlay);
+    if (startPlaying && !(delayAnimation_ & kGifDelayWaitForPlay)) SetPlayTimer(GifTimerKind::Play);
 }
 
 void AniGifPlayer::SetGifBytes(std::vector<std::uint8_t> bytes) {
@@ -117,19 +117,18 @@ void AniGifPlayer::FinishPendingDecode() {
     if (pending_ == Pending::DeferredDecode) OnDeferredDecode();
 }
 
-bool AniGifPlayer::SetPlayTimer(std::int32_t kind) {
-    if (kind == kGifTimerStop) {
+bool AniGifPlayer::SetPlayTimer(GifTimerKind kind) {
+    if (kind == GifTimerKind::Stop) {
         StopTimer(true);
         return false;
     }
-    if (kind != kGifTimerPlay && kind != kGifTimerDeferredDecode) return false;
-    if (playState_ == kGifPlaying) return false;
-    playState_ = kGifStopped;
+    if (playState_ == GifPlayState::Playing) return false;
+    playState_ = GifPlayState::Stopped;
     if (current_ == 0 || !host_.UserMode()) return false;
-    if (FrameCount() <= 1 && kind != kGifTimerDeferredDecode) return false;
-    if (!host_.StartTimer(kind == kGifTimerDeferredDecode ? kGifDeferredDecodeMs : FrameDelay())) return false;
-    pending_ = kind == kGifTimerDeferredDecode ? Pending::DeferredDecode : Pending::Frame;
-    playState_ = kGifPlaying;
+    if (FrameCount() <= 1 && kind != GifTimerKind::DeferredDecode) return false;
+    if (!host_.StartTimer(kind == GifTimerKind::DeferredDecode ? kGifDeferredDecodeMs : FrameDelay())) return false;
+    pending_ = kind == GifTimerKind::DeferredDecode ? Pending::DeferredDecode : Pending::Frame;
+    playState_ = GifPlayState::Playing;
     return true;
 }
 
@@ -137,7 +136,7 @@ void AniGifPlayer::StopTimer(bool finishDecode) {
     const Pending was = pending_;
     pending_ = Pending::None;
     if (was != Pending::None) host_.StopTimer();
-    playState_ = kGifStopped;
+    playState_ = GifPlayState::Stopped;
     if (was == Pending::DeferredDecode && finishDecode) FinishLoad(false);
 }
 
@@ -167,12 +166,12 @@ void AniGifPlayer::OnFrameTimer() {
     bool goOn = true;
     if (count == 1) {
         loopsPlayed_ = 1;
-        playState_ = kGifStopped;
+        playState_ = GifPlayState::Stopped;
         goOn = false;
     } else if (wrapped && loops_ != 0) {
         // At or past the limit (Loops may have been lowered meanwhile).
         if (++loopsPlayed_ >= loops_) {
-            playState_ = kGifStopped;
+            playState_ = GifPlayState::Stopped;
             loopsPlayed_ = 0;
             goOn = false;
         }
@@ -185,7 +184,7 @@ void AniGifPlayer::OnFrameTimer() {
     if (host_.StartTimer(FrameDelay()))
         pending_ = Pending::Frame;
     else
-        playState_ = kGifStopped;
+        playState_ = GifPlayState::Stopped;
 }
 
 unsigned AniGifPlayer::FrameDelay() const {
@@ -194,33 +193,32 @@ unsigned AniGifPlayer::FrameDelay() const {
     return delay > 0 ? static_cast<unsigned>(delay) : 0u;
 }
 
-void AniGifPlayer::ApplyAction(std::int32_t value) {
+void AniGifPlayer::ApplyAction(GifAction action) {
     if (current_ == 0 || !host_.UserMode()) return;
-    switch (value) {
-    case 0:
-        SetPlayTimer(kGifTimerStop);
+    switch (action) {
+    case GifAction::Stop:
+        SetPlayTimer(GifTimerKind::Stop);
         loopsPlayed_ = 0;
         current_ = 1;
         host_.Refresh();
         break;
-    case 1: SetPlayTimer(kGifTimerPlay); break;
-    case 2:
-        if (playState_ != kGifStopped) {
-            SetPlayTimer(kGifTimerStop);
-            playState_ = kGifPaused;
+    case GifAction::Play: SetPlayTimer(GifTimerKind::Play); break;
+    case GifAction::Pause:
+        if (playState_ != GifPlayState::Stopped) {
+            SetPlayTimer(GifTimerKind::Stop);
+            playState_ = GifPlayState::Paused;
         }
         break;
-    case 3:
-        SetPlayTimer(kGifTimerStop);
+    case GifAction::Step:
+        SetPlayTimer(GifTimerKind::Stop);
         current_ = current_ % FrameCount() + 1;
-        playState_ = kGifPaused;
+        playState_ = GifPlayState::Paused;
         host_.Refresh();
         break;
-    case 4:
-        ApplyAction(0);
-        ApplyAction(1);
+    case GifAction::Restart:
+        ApplyAction(GifAction::Stop);
+        ApplyAction(GifAction::Play);
         break;
-    default: break;
     }
 }
 
@@ -250,8 +248,9 @@ void AniGifPlayer::ApplyMirror(std::int32_t previous, bool firstOnly, bool withC
     const std::int32_t flips = (mirrored_ ^ previous) & 3;
     if (flips == 0) return;
     const std::size_t end = std::min<std::size_t>(firstOnly ? 1 : animation_.frames.size(), built_);
-    for (std::size_t i = first; i < end; ++i) MirrorGifFrame(animation_, i, flips & 1, flips & 2);
-    if (withCanvas) composer_.FlipCanvas(flips & 1, flips & 2);
+    const bool horizontal = flips & kGifMirrorHorizontal, vertical = flips & kGifMirrorVertical;
+    for (std::size_t i = first; i < end; ++i) MirrorGifFrame(animation_, i, horizontal, vertical);
+    if (withCanvas) composer_.FlipCanvas(horizontal, vertical);
 }
 
 void AniGifPlayer::SetMirrored(std::int32_t value) {

@@ -14,6 +14,7 @@
 #include <span>
 #include <vector>
 
+#include "anigif_values.h"
 #include "gif_compose.h"
 #include "gif_frames.h"
 
@@ -36,15 +37,9 @@ public:
     virtual float GifPixelScaleY() const { return 1.0f; }
 };
 
-// Play states, as Action reads back.
-constexpr std::int32_t kGifStopped = 0;
-constexpr std::int32_t kGifPlaying = 1;  // also while the deferred decode is pending
-constexpr std::int32_t kGifPaused = 2;
-
-// SetPlayTimer kinds.
-constexpr std::int32_t kGifTimerStop = 0;
-constexpr std::int32_t kGifTimerPlay = 1;
-constexpr std::int32_t kGifTimerDeferredDecode = 2;
+// What SetPlayTimer starts: nothing (it stops the timer), the frame advance,
+// or the deferred decode of frames 2 ... n.
+enum class GifTimerKind { Stop, Play, DeferredDecode };
 
 // Frames 2 ... n are decoded this long after frame 1 could be shown.
 constexpr unsigned kGifDeferredDecodeMs = 20;
@@ -76,15 +71,15 @@ public:
     // Releases the animation and stops the timer.
     void ResetGif();
 
-    // 0 stop, 1 play, 2 deferred decode; true when a timer was started.
-    // Kinds 1 and 2 do nothing while playing. Stopping while the deferred
+    // True when a timer was started. Play and DeferredDecode do nothing
+    // while playing. Stopping while the deferred
     // decode is pending decodes the remaining frames first, so that a pause
     // or a step never leaves frames undecoded.
-    bool SetPlayTimer(std::int32_t kind);
+    bool SetPlayTimer(GifTimerKind kind);
     // The instance's timer fired: advances a frame or runs the deferred decode.
     void OnTimer();
-    // Action: 0 stop, 1 play, 2 pause, 3 step, 4 restart (user mode, loaded).
-    void ApplyAction(std::int32_t value);
+    // Writing Action; nothing unless a frame is loaded in user mode.
+    void ApplyAction(GifAction action);
 
     // Composes the current frame and hands it to sink (see gif_compose.h);
     // false when nothing is loaded.
@@ -101,19 +96,19 @@ public:
     // Plain setters: no range checks, no notifications. SetMirrored moves a
     // loaded animation into the new orientation (first finishing a pending
     // deferred decode).
-    void SetStretch(std::int32_t value) { stretch_ = value; }
+    void SetStretch(GifStretch value) { stretch_ = value; }
     void SetMirrored(std::int32_t value);
     void SetMinFrameDelay(std::int32_t milliseconds) { minFrameDelay_ = milliseconds; }
     void SetLoops(std::int32_t value) { loops_ = value; }
     void SetDelayAnimation(std::int32_t value) { delayAnimation_ = value; }
 
-    std::int32_t Stretch() const { return stretch_; }
+    GifStretch Stretch() const { return stretch_; }
     std::int32_t Mirrored() const { return mirrored_; }
     std::int32_t MinFrameDelay() const { return minFrameDelay_; }
     std::int32_t Loops() const { return loops_; }  // the file's count right after a load
     std::int32_t DelayAnimation() const { return delayAnimation_; }
 
-    std::int32_t PlayState() const { return playState_; }
+    GifPlayState PlayState() const { return playState_; }
     std::int32_t CurrentFrame() const { return current_; }  // 1-based, 0 when nothing is loaded
     std::int32_t FrameCount() const { return current_ ? static_cast<std::int32_t>(animation_.frames.size()) : 0; }
     std::int32_t BuiltFrameCount() const { return built_; }
@@ -160,14 +155,14 @@ private:
     std::int32_t built_ = 0;
     bool userMode_ = false;  // as at the start of the load
 
-    std::int32_t stretch_ = 1;
-    std::int32_t mirrored_ = 0;
-    std::int32_t minFrameDelay_ = 50;
-    std::int32_t loops_ = 0;
-    std::int32_t delayAnimation_ = 1;
+    GifStretch stretch_ = kGifDefaultStretch;
+    std::int32_t mirrored_ = kGifDefaultMirrored;
+    std::int32_t minFrameDelay_ = kGifDefaultMinFrameDelay;
+    std::int32_t loops_ = kGifDefaultLoops;
+    std::int32_t delayAnimation_ = kGifDefaultDelayAnimation;
 
     std::int32_t current_ = 0;
-    std::int32_t playState_ = kGifStopped;
+    GifPlayState playState_ = GifPlayState::Stopped;
     std::int32_t loopsPlayed_ = 0;
     bool frameOneMirrored_ = false;
     float sx_ = 0, sy_ = 0;

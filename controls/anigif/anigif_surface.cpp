@@ -19,6 +19,24 @@ bool IsGifSignature(const std::vector<std::uint8_t>& bytes) {
     return text == "gif89a" || text == "gif87a";
 }
 
+// The action that takes the animation back to the state it had before a
+// pause: playing plays on and paused stays paused; stopped stops again, which
+// also rewinds it to frame 1.
+// After a load the control takes a size made from the picture's; Clip and
+// Fill keep the size the form gave it until its next resize.
+bool LoadResizesControl(GifStretch stretch) {
+    return stretch == GifStretch::Fit || stretch == GifStretch::ShrinkToFit || stretch == GifStretch::AutoSize;
+}
+
+GifAction ActionReturningTo(GifPlayState state) {
+    switch (state) {
+    case GifPlayState::Playing: return GifAction::Play;
+    case GifPlayState::Paused: return GifAction::Pause;
+    case GifPlayState::Stopped: break;
+    }
+    return GifAction::Stop;
+}
+
 std::int32_t Truncate(double value) {
     if (!(value > std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
     if (!(value < std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
@@ -60,11 +78,7 @@ std::optional<std::size_t> ArrayByteCount(std::size_t elementSize, std::span<con
     return bytes;
 }
 
-AniGifSurface::AniGifSurface(AniGifSurfaceHost& host) : host_(host), player_(host) {
-    player_.SetMinFrameDelay(50);
-    player_.SetStretch(1);
-    player_.SetDelayAnimation(1);
-}
+AniGifSurface::AniGifSurface(AniGifSurfaceHost& host) : host_(host), player_(host) {}
 
 std::int32_t AniGifSurface::ActualWidth() const { return Truncate(host_.PixelsToContainerX(player_.ActualWidth())); }
 std::int32_t AniGifSurface::ActualHeight() const {
@@ -87,13 +101,14 @@ void AniGifSurface::ResizeForStretch() {
 }
 
 void AniGifSurface::SetStretch(std::int32_t value) {
-    if (value < 0 || value > 4 || value == player_.Stretch()) return;
-    const std::int32_t state = player_.PlayState();
-    player_.ApplyAction(2);
-    player_.SetStretch(value);
+    const std::optional<GifStretch> stretch = GifStretchFromProperty(value);
+    if (!stretch || *stretch == player_.Stretch()) return;
+    const GifPlayState state = player_.PlayState();
+    player_.ApplyAction(GifAction::Pause);
+    player_.SetStretch(*stretch);
     ResizeForStretch();
-    player_.ApplyAction(state);
-    if (state != kGifPlaying) Repaint();
+    player_.ApplyAction(ActionReturningTo(state));
+    if (state != GifPlayState::Playing) Repaint();
     host_.PropertyChanged("Stretch");
 }
 
@@ -122,14 +137,18 @@ void AniGifSurface::SetMirrored(std::int32_t value) {
         return;
     }
     if (value == player_.Mirrored()) return;
-    const std::int32_t state = player_.PlayState();
-    player_.ApplyAction(2);
+    const GifPlayState state = player_.PlayState();
+    player_.ApplyAction(GifAction::Pause);
     player_.SetMirrored(value);
-    if (state == kGifPlaying)
-        player_.ApplyAction(1);
+    if (state == GifPlayState::Playing)
+        player_.ApplyAction(GifAction::Play);
     else
         Repaint();
     host_.PropertyChanged("Mirrored");
+}
+
+void AniGifSurface::SetAction(std::int32_t value) {
+    if (const std::optional<GifAction> action = GifActionFromProperty(value)) player_.ApplyAction(*action);
 }
 
 void AniGifSurface::SetDelayAnimation(std::int32_t value) {
@@ -158,8 +177,7 @@ bool AniGifSurface::LoadBytes(std::optional<std::vector<std::uint8_t>> bytes) {
     return Guarded([&] {
         if (bytes) player_.SetGifBytes(std::move(*bytes));
         if (player_.LoadGif() == 0) return false;
-        const std::int32_t stretch = player_.Stretch();
-        if (stretch == 1 || stretch == 3 || stretch == 4) ResizeForStretch();
+        if (LoadResizesControl(player_.Stretch())) ResizeForStretch();
         return true;
     });
 }
@@ -185,8 +203,8 @@ void AniGifSurface::LoadPictureBytes(std::optional<std::vector<std::uint8_t>> gi
             player_.ReleaseGifBytes();
         if (player_.LoadGif() != 0 && !host_.UserMode()) {
             // In a designer the control takes the GIF's own size.
-            const std::int32_t stretch = player_.Stretch();
-            player_.SetStretch(4);
+            const GifStretch stretch = player_.Stretch();
+            player_.SetStretch(GifStretch::AutoSize);
             ResizeForStretch();
             player_.SetStretch(stretch);
         }
@@ -221,10 +239,10 @@ void AniGifSurface::ReadProperties(const PropertyStore& store, AniGifSurfaceValu
         // Assigned as they are, without the side effects of the property writes.
         player_.SetGifBytes(store.Read("GIF", player_.GifBytes()));
         player_.SetMinFrameDelay(store.Read("Delay", static_cast<std::int16_t>(player_.MinFrameDelay())));
-        player_.SetStretch(store.Read("Stretch", std::int32_t{1}));
-        const std::int32_t delayLoad = store.Read("DelayLoad", std::int32_t{1});
+        player_.SetStretch(GifStretchFromStored(store.Read("Stretch", ToProperty(kGifDefaultStretch))));
+        const std::int32_t delayLoad = store.Read("DelayLoad", kGifDefaultDelayAnimation);
         player_.SetDelayAnimation(delayLoad == -1 ? 1 : delayLoad);
-        player_.SetMirrored(store.Read("Mirror", std::int32_t{0}));
+        player_.SetMirrored(store.Read("Mirror", kGifDefaultMirrored));
         surface.enabled = store.Read("Enabled", true);
         surface.mouseIcon = store.Read("MouseIcon", PictureData{});
         surface.mousePointer = store.Read("MousePointer", std::int16_t{0});
@@ -236,11 +254,12 @@ void AniGifSurface::ReadProperties(const PropertyStore& store, AniGifSurfaceValu
 void AniGifSurface::WriteProperties(PropertyStore& store, const AniGifSurfaceValues& surface) const {
     // "GIF" is always written: a default of another type never matches.
     store.WriteValue("GIF", PropertyValue(std::in_place_type<PropertyBytes>, player_.GifBytes()), PropertyValue(false));
-    store.Write("Delay", static_cast<std::int16_t>(player_.MinFrameDelay()), std::int16_t{50});
-    store.Write("Stretch", player_.Stretch(), std::int32_t{1});
-    store.Write("Loops", player_.Loops(), std::int32_t{0});
-    store.Write("DelayLoad", player_.DelayAnimation(), std::int32_t{1});
-    store.Write("Mirror", player_.Mirrored(), std::int32_t{0});
+    store.Write("Delay", static_cast<std::int16_t>(player_.MinFrameDelay()),
+                static_cast<std::int16_t>(kGifDefaultMinFrameDelay));
+    store.Write("Stretch", ToProperty(player_.Stretch()), ToProperty(kGifDefaultStretch));
+    store.Write("Loops", player_.Loops(), kGifDefaultLoops);
+    store.Write("DelayLoad", player_.DelayAnimation(), kGifDefaultDelayAnimation);
+    store.Write("Mirror", player_.Mirrored(), kGifDefaultMirrored);
     store.Write("MouseIcon", surface.mouseIcon, PictureData{});
     store.Write("MousePointer", surface.mousePointer, std::int16_t{0});
     store.Write("Enabled", surface.enabled, true);

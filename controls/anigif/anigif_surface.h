@@ -53,7 +53,7 @@ constexpr std::size_t kGifRemoteMinimumBytes = 15;
 
 class AniGifSurface {
 public:
-    // Creation: MinFrameDelay 50, Stretch 1, DelayAnimation 1.
+    // Creation: every property at its default (anigif_values.h).
     explicit AniGifSurface(AniGifSurfaceHost& host);
 
     AniGifPlayer& Player() { return player_; }
@@ -64,7 +64,7 @@ public:
     // The logical size in the container's units, truncated.
     std::int32_t ActualWidth() const;
     std::int32_t ActualHeight() const;
-    std::int32_t Stretch() const { return player_.Stretch(); }
+    std::int32_t Stretch() const { return ToProperty(player_.Stretch()); }
     void SetStretch(std::int32_t value);
     std::int32_t MinFrameDelay() const { return player_.MinFrameDelay(); }
     void SetMinFrameDelay(std::int32_t milliseconds);
@@ -73,8 +73,8 @@ public:
     std::int32_t LoopsRemaining() const { return player_.LoopsRemaining(); }
     std::int32_t Mirrored() const { return player_.Mirrored(); }
     void SetMirrored(std::int32_t value);
-    std::int32_t Action() const { return player_.PlayState(); }
-    void SetAction(std::int32_t value) { player_.ApplyAction(value); }
+    std::int32_t Action() const { return ToProperty(player_.PlayState()); }
+    void SetAction(std::int32_t value);
     std::int32_t DelayAnimation() const { return player_.DelayAnimation(); }
     void SetDelayAnimation(std::int32_t value);
 
@@ -98,8 +98,8 @@ public:
     void RemoteCompleted(std::vector<std::uint8_t> received);
 
     // Life cycle.
-    void Shown() { player_.SetPlayTimer(kGifTimerPlay); }
-    void Hidden() { player_.ApplyAction(2); }
+    void Shown() { player_.SetPlayTimer(GifTimerKind::Play); }
+    void Hidden() { player_.ApplyAction(GifAction::Pause); }
     void End() { player_.ResetGif(); }
     // The control's resize event, with its inner size in pixels.
     void Resized(std::int32_t width, std::int32_t height);

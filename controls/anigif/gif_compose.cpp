@@ -74,7 +74,7 @@ GifComposeMode ChooseGifComposeMode(const std::vector<GifFrame>& frames, std::in
     return GifComposeMode::Canvas;
 }
 
-GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
+GifScale ComputeGifScale(GifStretch stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
                          std::int32_t actualHeight, float pixelScaleX, float pixelScaleY) {
     GifScale scale{1.0f, 1.0f, width, height};
     if (actualWidth <= 0 || actualHeight <= 0) return scale;
@@ -87,23 +87,25 @@ GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t 
         scale.height = RoundHalfEven(static_cast<double>(sy) * actualHeight);
     };
     switch (stretch) {
-    case 0:
+    case GifStretch::Clip:
         sized(pixelScaleX, pixelScaleY);
         scale.width = std::min(width, scale.width);
         scale.height = std::min(height, scale.height);
         break;
-    case 1: sized(static_cast<float>(std::min(ratioX, ratioY)), static_cast<float>(std::min(ratioX, ratioY))); break;
-    case 2:
+    case GifStretch::Fit:
+        sized(static_cast<float>(std::min(ratioX, ratioY)), static_cast<float>(std::min(ratioX, ratioY)));
+        break;
+    case GifStretch::Fill:
         scale.sx = static_cast<float>(ratioX);
         scale.sy = static_cast<float>(ratioY);
         break;
-    case 3:
+    case GifStretch::ShrinkToFit:
         if (ratioX > pixelScaleX && ratioY > pixelScaleY)
             sized(pixelScaleX, pixelScaleY);
         else
             sized(static_cast<float>(std::min(ratioX, ratioY)), static_cast<float>(std::min(ratioX, ratioY)));
         break;
-    case 4: sized(pixelScaleX, pixelScaleY); break;
+    case GifStretch::AutoSize: sized(pixelScaleX, pixelScaleY); break;
     default: break;
     }
     return scale;

@@ -34,6 +34,7 @@
 #include <functional>
 #include <vector>
 
+#include "anigif_values.h"
 #include "gif_frames.h"
 
 enum class GifComposeMode {
@@ -63,17 +64,18 @@ struct GifScale {
     float sx = 1, sy = 1;
     std::int32_t width = 0, height = 0;  // the size the control takes
 };
-// Scale factors and control size for Stretch 0-4, given the control's inner
+// Scale factors and control size for each Stretch, given the control's inner
 // size and the logical size (both positive). A GIF's pixels are 96-dpi
 // pixels: on a screen with px device pixels to each of them (1 at 96 dpi,
 // 1.5 at 144; px, py) its own size is R(px AW) x R(py AH):
-//   0  px, py; min(width, R(px AW)) x min(height, R(py AH))
-//   1  both min(width/AW, height/AH); R(sx AW) x R(sy AH)
-//   2  width/AW, height/AH; size unchanged
-//   3  as 1, but px, py when both ratios exceed them (never beyond its own size)
-//   4  px, py; R(px AW) x R(py AH)
-// Any other value: 1, 1 and the size unchanged.
-GifScale ComputeGifScale(std::int32_t stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
+//   Clip         px, py; min(width, R(px AW)) x min(height, R(py AH))
+//   Fit          both min(width/AW, height/AH); R(sx AW) x R(sy AH)
+//   Fill         width/AW, height/AH; size unchanged
+//   ShrinkToFit  as Fit, but px, py when both ratios exceed them (never
+//                beyond its own size)
+//   AutoSize     px, py; R(px AW) x R(py AH)
+// An unnamed value (from stored settings): 1, 1 and the size unchanged.
+GifScale ComputeGifScale(GifStretch stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
                          std::int32_t actualHeight, float pixelScaleX = 1, float pixelScaleY = 1);
 
 // Mirrors a built frame's strip region in place and moves frameLeft /

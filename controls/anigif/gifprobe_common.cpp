@@ -25,7 +25,7 @@ bool ReadProbeFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
 }
 
 ProbePlayer::ProbePlayer() : player_(*this) {
-    player_.SetStretch(0);
+    player_.SetStretch(GifStretch::Clip);
     player_.SetMirrored(0);
     player_.SetDelayAnimation(0);
 }

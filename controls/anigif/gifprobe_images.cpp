@@ -80,7 +80,7 @@ int RunFramesCommand(std::span<const char* const> args, std::ostream& out, std::
     AniGifPlayer& player = probe.player();
     GifScreen screen;
     for (std::int32_t k = 1; k <= player.FrameCount(); ++k) {
-        if (k > 1) player.ApplyAction(3);  // step: frame k becomes current
+        if (k > 1) player.ApplyAction(GifAction::Step);  // frame k becomes current
         // Every paint starts from the freshly erased control.
         screen.Fill(player.ActualWidth(), player.ActualHeight(), background[0], background[1], background[2]);
         player.PaintCurrentFrame([&](const GifPaint& paint) { BlitGifPaint(paint, screen); });

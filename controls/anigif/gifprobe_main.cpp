@@ -25,7 +25,7 @@ int RunExport(std::span<const char* const> args, std::ostream& out, std::ostream
             return false;
         }
         // Stepping from frame 1 to frame K, as Action 3 does.
-        for (std::int32_t k = 1; k < frame; ++k) player.ApplyAction(3);
+        for (std::int32_t k = 1; k < frame; ++k) player.ApplyAction(GifAction::Step);
         const std::optional<ExportSource> current = CurrentFrameSource(player);
         if (!current) {
             error = "frame " + std::to_string(frame) + " is not built";

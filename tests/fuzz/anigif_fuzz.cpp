@@ -53,7 +53,7 @@ void CheckFrames(const AniGifPlayer& player) {
 void PaintAll(AniGifPlayer& player, GifScreen& screen) {
     const std::int32_t count = std::min(player.FrameCount(), std::int32_t{24});
     for (std::int32_t k = 1; k <= count + 1; ++k) {
-        if (k > 1) player.ApplyAction(3);
+        if (k > 1) player.ApplyAction(GifAction::Step);
         player.PaintCurrentFrame([&](const GifPaint& paint) {
             Touch(paint);
             if (k <= 4) BlitGifPaint(paint, screen);
@@ -67,7 +67,7 @@ void Run(const std::uint8_t* data, std::size_t size, bool userMode) {
     AniGifPlayer player(host);
     // Smaller than the shipped limits, so that each input stays quick.
     player.SetLimits({.maxFileBytes = 1u << 20, .maxStripBytes = 1 << 20, .maxPicturePixels = 1 << 16});
-    player.SetStretch(0);
+    player.SetStretch(GifStretch::Clip);
     player.SetDelayAnimation(size % 4);
     player.SetMirrored(static_cast<std::int32_t>(size / 4 % 4));
     player.SetMinFrameDelay(10);
@@ -85,7 +85,7 @@ void Run(const std::uint8_t* data, std::size_t size, bool userMode) {
     CheckFrames(player);
     PaintAll(player, screen);
     std::int32_t width = 37, height = 23;
-    player.SetStretch(static_cast<std::int32_t>(size % 5));
+    player.SetStretch(static_cast<GifStretch>(size % 5));
     player.ComputeScale(width, height);
     player.PaintCurrentFrame(Touch);
 }

@@ -41,10 +41,10 @@ TEST(AniGifPlayer, DelaysAndLoops) {
     EXPECT_EQ(loaded.host.started, (std::vector<unsigned>{50, 50, 100, 50, 50, 100}));
     EXPECT_EQ(loaded.host.stops, 6);
     EXPECT_EQ(std::tuple(loaded.host.loopsEnded, loaded.player.PlayState(), loaded.player.LoopsRemaining()),
-              std::tuple(1, kGifStopped, 2));
+              std::tuple(1, GifPlayState::Stopped, 2));
 
     loaded.player.SetLoops(0);
-    loaded.player.ApplyAction(1);
+    loaded.player.ApplyAction(GifAction::Play);
     EXPECT_EQ(Ticks(loaded, 30).size(), 30u) << "Loops 0 never ends";
     EXPECT_EQ(std::pair(loaded.host.loopsEnded, loaded.player.LoopsRemaining()), std::pair(1, 0));
 }
@@ -54,51 +54,52 @@ TEST(AniGifPlayer, ActionsAndTheDeferredDecode) {
     const Bytes gif = Animation({5, 5, 5});
     ASSERT_EQ(loaded.Load(gif, 2), 3);
     // DelayAnimation 2: frame 1 now, the rest 20 ms later, then no play.
-    EXPECT_EQ(std::pair(loaded.player.PlayState(), loaded.player.BuiltFrameCount()), std::pair(kGifPlaying, 1));
+    EXPECT_EQ(std::pair(loaded.player.PlayState(), loaded.player.BuiltFrameCount()),
+              std::pair(GifPlayState::Playing, 1));
     EXPECT_EQ(loaded.host.started, std::vector<unsigned>{20});
     loaded.player.OnTimer();
     EXPECT_EQ(std::tuple(loaded.player.BuiltFrameCount(), loaded.player.PlayState(), loaded.host.pending),
-              std::tuple(3, 0, false));
+              std::tuple(3, GifPlayState::Stopped, false));
     EXPECT_TRUE(loaded.player.GifBytes().empty()) << "user mode frees the bytes once all is built";
 
-    const auto state = [&] { return std::pair(loaded.player.PlayState(), loaded.player.CurrentFrame()); };
+    const auto state = [&] { return std::pair(ToProperty(loaded.player.PlayState()), loaded.player.CurrentFrame()); };
     struct Step {
-        std::int32_t action;
-        std::pair<std::int32_t, std::int32_t> expected;  // play state, current frame
+        std::int32_t action;                              // as the property takes it: 7 is no action
+        std::pair<std::int32_t, std::int32_t> expected;  // Action as read back, current frame
     } steps[] = {{2, {0, 1}}, {1, {1, 1}}, {2, {2, 1}}, {3, {2, 2}}, {3, {2, 3}},
                  {3, {2, 1}}, {1, {1, 1}}, {7, {1, 1}}, {0, {0, 1}}, {4, {1, 1}}};
     for (const Step& step : steps) {
-        loaded.player.ApplyAction(step.action);
+        if (const auto action = GifActionFromProperty(step.action)) loaded.player.ApplyAction(*action);
         EXPECT_EQ(state(), step.expected) << "Action " << step.action;
-        EXPECT_EQ(loaded.host.pending, step.expected.first == kGifPlaying);
+        EXPECT_EQ(loaded.host.pending, step.expected.first == ToProperty(GifPlayState::Playing));
     }
 
     // DelayAnimation 1 plays once decoded; a pause before that decodes first.
     Loaded played, paused;
     played.Load(gif, 1);
     played.player.OnTimer();
-    EXPECT_EQ(played.player.PlayState(), kGifPlaying);
+    EXPECT_EQ(played.player.PlayState(), GifPlayState::Playing);
     EXPECT_EQ(played.host.started, (std::vector<unsigned>{20, 50}));
     paused.Load(gif, 1);
-    paused.player.ApplyAction(2);
+    paused.player.ApplyAction(GifAction::Pause);
     EXPECT_EQ(std::tuple(paused.player.BuiltFrameCount(), paused.player.PlayState(), paused.host.pending),
-              std::tuple(3, 2, false));
-    paused.player.ApplyAction(3);
+              std::tuple(3, GifPlayState::Paused, false));
+    paused.player.ApplyAction(GifAction::Step);
     EXPECT_EQ(paused.Indices(2), (Bytes{1, 2, 3, 4}));
 
     // Without a timer (no parent window yet) every frame is decoded at once.
     Loaded early;
     early.host.timersWork = false;
     ASSERT_EQ(early.Load(gif, 1), 3);
-    EXPECT_EQ(std::pair(early.player.BuiltFrameCount(), early.player.PlayState()), std::pair(3, 0));
+    EXPECT_EQ(std::pair(early.player.BuiltFrameCount(), early.player.PlayState()), std::pair(3, GifPlayState::Stopped));
 }
 
 TEST(AniGifPlayer, SingleFrameNeverPlaysAndDesignModeBuildsFrameOneOnly) {
     Loaded single;
     ASSERT_EQ(single.Load(Animation({5})), 1);
-    single.player.ApplyAction(1);
+    single.player.ApplyAction(GifAction::Play);
     EXPECT_EQ(std::tuple(single.player.PlayState(), single.host.refreshes, single.host.started.size()),
-              std::tuple(0, 1, 0u));
+              std::tuple(GifPlayState::Stopped, 1, 0u));
 
     Loaded design;
     design.host.userMode = false;
@@ -107,8 +108,8 @@ TEST(AniGifPlayer, SingleFrameNeverPlaysAndDesignModeBuildsFrameOneOnly) {
     EXPECT_EQ(design.player.BuiltFrameCount(), 1);
     EXPECT_EQ(design.player.Strip().width, 4) << "frame 1's width";
     EXPECT_EQ(design.player.GifBytes(), gif) << "kept for the form";
-    design.player.ApplyAction(1);
-    EXPECT_EQ(design.player.PlayState(), kGifStopped);
+    design.player.ApplyAction(GifAction::Play);
+    EXPECT_EQ(design.player.PlayState(), GifPlayState::Stopped);
 }
 
 TEST(AniGifPlayer, MirroringBeforeTheDeferredDecodeFlipsEveryFrameOnce) {

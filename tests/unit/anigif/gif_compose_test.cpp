@@ -39,12 +39,12 @@ std::string Picture(AniGifPlayer& player) {
 // the mode.
 std::vector<std::string> Pictures(int width, int height, std::vector<TestImage> frames) {
     Loaded loaded;
-    loaded.player.SetStretch(0);
+    loaded.player.SetStretch(GifStretch::Clip);
     const auto count = static_cast<std::int32_t>(frames.size());
     EXPECT_EQ(loaded.Load(WriteGif({width, height, kPalette, -1, std::move(frames)})), count);
     std::vector<std::string> out;
     for (std::int32_t k = 0; k <= loaded.player.FrameCount(); ++k) {
-        if (k > 0) loaded.player.ApplyAction(3);  // step
+        if (k > 0) loaded.player.ApplyAction(GifAction::Step);
         out.push_back(Picture(loaded.player));
     }
     const GifComposeMode mode = loaded.player.ComposeMode();
@@ -109,7 +109,8 @@ TEST(GifComposition, ComputeScaleForEveryStretch) {
         {4, 7, 9, 120, 50, {1, 1, 120, 50}},
     };
     for (const Row& r : rows) {
-        const GifScale s = ComputeGifScale(r.stretch, r.width, r.height, r.actualWidth, r.actualHeight);
+        const GifScale s =
+            ComputeGifScale(static_cast<GifStretch>(r.stretch), r.width, r.height, r.actualWidth, r.actualHeight);
         EXPECT_EQ(std::tuple(s.sx, s.sy, s.width, s.height),
                   std::tuple(r.expected.sx, r.expected.sy, r.expected.width, r.expected.height))
             << "Stretch " << r.stretch << " on " << r.width << "x" << r.height;
@@ -118,21 +119,21 @@ TEST(GifComposition, ComputeScaleForEveryStretch) {
 
 TEST(GifComposition, MirroringFlipsFramesAndCanvasAndScalingMovesTheRectangle) {
     Loaded loaded;
-    loaded.player.SetStretch(0);
+    loaded.player.SetStretch(GifStretch::Clip);
     ASSERT_EQ(loaded.Load(WriteGif({3, 1, kPalette, -1, {Frame(0, 0, 3, 1, "012", 1), Frame(0, 0, 1, 1, "3")}})), 2);
     EXPECT_EQ(Picture(loaded.player), "abc");
-    loaded.player.ApplyAction(3);
+    loaded.player.ApplyAction(GifAction::Step);
     EXPECT_EQ(Picture(loaded.player), "dbc");
     loaded.player.SetMirrored(1);  // frames and canvas; frame 2 moves to the right
     EXPECT_EQ(loaded.player.Frames()[1].frameLeft, 2);
     EXPECT_EQ(Picture(loaded.player), "cbd");
-    loaded.player.ApplyAction(3);
+    loaded.player.ApplyAction(GifAction::Step);
     EXPECT_EQ(Picture(loaded.player), "cba");
 
     // One frame at (1, 1), 2 x 1, in a 3 x 2 picture, stretched onto 5 x 3.
     Loaded single;
     single.host.innerWidth = 5, single.host.innerHeight = 3;
-    single.player.SetStretch(2);
+    single.player.SetStretch(GifStretch::Fill);
     ASSERT_EQ(single.Load(WriteGif({3, 2, kPalette, -1, {Frame(1, 1, 2, 1, "01")}})), 1);
     GifPaint seen;
     ASSERT_TRUE(single.player.PaintCurrentFrame([&](const GifPaint& p) { seen = p; }));

@@ -57,10 +57,10 @@ TEST(DialogDpi, EveryPartScalesByTheSameTwips) {
 
         const float scale = kTwipsPerPicturePixel / tpp;
         const GifScale banner =
-            ComputeGifScale(1, TwipsToPixels(1800, tpp), TwipsToPixels(750, tpp), 120, 50, scale, scale);
+            ComputeGifScale(GifStretch::Fit, TwipsToPixels(1800, tpp), TwipsToPixels(750, tpp), 120, 50, scale, scale);
         EXPECT_EQ(std::tuple(banner.width, banner.height), std::tuple(r.bannerWidth, r.bannerHeight));
         // Stretch 4, the GIF's own size: its 96-dpi pixels on this screen.
-        const GifScale own = ComputeGifScale(4, 7, 9, 120, 50, scale, scale);
+        const GifScale own = ComputeGifScale(GifStretch::AutoSize, 7, 9, 120, 50, scale, scale);
         EXPECT_EQ(std::tuple(own.sx, own.width), std::tuple(scale, TwipsToPixels(1800, tpp)));
     }
     EXPECT_EQ(TwipsPerPixel(192), 7.5f) << "kept exact, not rounded to 7 or 8";
