@@ -97,6 +97,7 @@ bool Scan(Cursor& in, GifScan& scan) {
     }
 
     GifFrame pending;
+    std::int64_t pendingStart = 0;  // where the pending frame's control extension lies
     for (;;) {
         std::uint8_t introducer;
         if (!in.ReadByte(introducer)) return true;
@@ -125,7 +126,7 @@ bool Scan(Cursor& in, GifScan& scan) {
                 }
             } else if (label == kGraphicControlLabel) {
                 pending = GifFrame{};
-                pending.stripX = static_cast<std::int32_t>(start);
+                pendingStart = start;
                 std::uint8_t blockSize, packed;
                 std::uint16_t delay;
                 if (!in.ReadByte(blockSize) || !in.ReadByte(packed) || !in.ReadWord(delay)) return true;
@@ -146,7 +147,7 @@ bool Scan(Cursor& in, GifScan& scan) {
         if (introducer != kImageSeparator) return true;  // the trailer, or garbage
 
         const std::int64_t spanStart = in.position - 1;
-        if (pending.stripX == 0) pending.stripX = static_cast<std::int32_t>(spanStart);
+        if (pendingStart == 0) pendingStart = spanStart;
         std::uint16_t left, top, width, height;
         std::uint8_t packed;
         if (!in.ReadWord(left) || !in.ReadWord(top) || !in.ReadWord(width) || !in.ReadWord(height) ||
@@ -174,11 +175,13 @@ bool Scan(Cursor& in, GifScan& scan) {
         const std::int64_t spanLength = in.position - spanStart;
         if (spanLength > 2) {
             scan.frames.push_back(pending);
-            scan.spans.push_back({static_cast<std::int32_t>(spanStart), static_cast<std::int32_t>(spanLength)});
+            scan.spans.push_back({static_cast<std::int32_t>(spanStart), static_cast<std::int32_t>(spanLength),
+                                  static_cast<std::int32_t>(pendingStart)});
             if (left + width > scan.actualWidth) scan.actualWidth = left + width;
             if (top + height > scan.actualHeight) scan.actualHeight = top + height;
         }
         pending = GifFrame{};
+        pendingStart = 0;
     }
 }
 }  // namespace

@@ -27,21 +27,22 @@ struct GifFrame {
     std::int32_t frameHeight = 0;
     std::int32_t delayMs = 0;       // Graphic Control Extension delay x 10; 0 without one
     std::int32_t paletteIndex = 0;  // 0 the global table, 1, 2, ... the local tables in file order
-    // After the scan: file position of the frame's first byte (its Graphic
-    // Control Extension, else its image descriptor). Once the frame is built:
-    // its left column in the frame strip.
-    std::int32_t stripX = 0;
+    std::int32_t stripX = 0;        // left column in the frame strip, once the frame is built
     std::uint8_t transparentIndex = 0;  // valid when hasTransparency is 1
     std::uint8_t hasTransparency = 0;
     std::uint8_t disposal = 0;  // 0-3
 };
 
-// The bytes of one image: from its descriptor's 0x2C through the terminator
-// of its data sub-blocks. A file cut inside the data gives a span that reaches
-// past the last byte; whoever reads it stops at the end of the bytes.
+// Where one frame lies in the file. Its image bytes (the span) run from the
+// descriptor's 0x2C through the terminator of its data sub-blocks. A file cut
+// inside the data gives a span that reaches past the last byte; whoever
+// reads it stops at the end of the bytes.
 struct GifSpan {
     std::int32_t spanStart = 0;  // file position of the 0x2C
     std::int32_t spanLength = 0;
+    // File position of the frame's first byte: its Graphic Control Extension,
+    // or spanStart when it has none.
+    std::int32_t frameStart = 0;
 };
 
 // A colour table laid out as a DIB colour table: blue in the low byte, then

@@ -98,9 +98,9 @@ TEST(ScanGif, ColourTablesAreDibEntriesAndPositionsOneBased) {
     EXPECT_EQ(scan.palettes[0][3], 0x0A0B0Cu);
     EXPECT_EQ(scan.palettes[0][4], 0u) << "entries beyond the table stay 0";
     EXPECT_EQ(scan.palettes[1][1], 0x080808u);
-    EXPECT_EQ(std::tuple(scan.frames[0].stripX, scan.spans[0].spanStart, scan.spans[0].spanLength),
+    EXPECT_EQ(std::tuple(scan.spans[0].frameStart, scan.spans[0].spanStart, scan.spans[0].spanLength),
               std::tuple(26, 34, 14));
-    EXPECT_EQ(scan.frames[1].stripX, scan.spans[1].spanStart) << "no control extension: the descriptor";
+    EXPECT_EQ(scan.spans[1].frameStart, scan.spans[1].spanStart) << "no control extension: the descriptor";
 }
 
 TEST(ScanGif, FrameCountIsSixteenBit) {
