@@ -37,6 +37,7 @@ public:
                        std::size_t pixelCount);
 
 private:
+    // Code c stands for the length_[c] bytes at start_[c].
     const std::uint8_t* start_[kGifLzwMaxCodes];
     std::uint16_t length_[kGifLzwMaxCodes];
 };
