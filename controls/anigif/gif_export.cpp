@@ -114,6 +114,21 @@ private:
 
 bool Holds(std::uint32_t slot, std::uint32_t key) { return (slot >> 12) == key && slot != 0; }
 
+// The secondary probe after a collision at slot i: steps back by a fixed step
+// while the slots are taken with other keys above 0, and leaves i at the slot
+// it returns. A key-0 slot ends the chain like an empty one and is
+// overwritten by the caller; that only forgets a string.
+inline std::uint32_t Probe(const std::uint32_t* slots, std::uint32_t key, std::int32_t& i) {
+    const std::int32_t step = i == 0 ? 1 : kHashSlots - i;
+    std::uint32_t slot;
+    do {
+        i -= step;
+        if (i < 0) i += kHashSlots;
+        slot = slots[i];
+    } while ((slot >> 12) != key && slot >= 4096);
+    return slot;
+}
+
 // The classic hashed-string-table LZW compressor with GIF's variable code
 // width (9 to 12 bits) and a clear code once all 4096 codes are taken. The
 // string "prefix, then pixel c" has the key c x 4096 + prefix and starts its
@@ -145,24 +160,9 @@ void Compress(const ExportSource& s, OutputBuffer& out) {
             const std::uint32_t key = (c << 12) + prefix;
             std::int32_t i = static_cast<std::int32_t>((c << 4) ^ prefix);
             std::uint32_t slot = slots[i];
-            if (Holds(slot, key)) {
+            if (Holds(slot, key) || (slot != 0 && Holds(slot = Probe(slots, key, i), key))) {
                 prefix = slot & 0xFFF;
                 continue;
-            }
-            if (slot != 0) {
-                // Secondary probe with a fixed step while the slots are taken
-                // with keys above 0. A key-0 slot ends the chain like an empty
-                // one and is overwritten below; that only forgets a string.
-                const std::int32_t step = i == 0 ? 1 : kHashSlots - i;
-                do {
-                    i -= step;
-                    if (i < 0) i += kHashSlots;
-                    slot = slots[i];
-                } while ((slot >> 12) != key && slot >= 4096);
-                if (Holds(slot, key)) {
-                    prefix = slot & 0xFFF;
-                    continue;
-                }
             }
             packer.Emit(prefix, codeWidth);
             prefix = c;
