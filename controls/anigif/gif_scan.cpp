@@ -1,5 +1,6 @@
 #include "gif_scan.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -79,110 +80,154 @@ bool IsLoopExtension(const std::uint8_t* id, std::size_t length) {
     return true;
 }
 
-// The scan proper; returns false when the file turns out unusable as a whole.
-bool Scan(Cursor& in, GifScan& scan) {
+// What a step of the scan found: go on; stop here, keeping the frames stored
+// so far (the end of the bytes, the trailer, garbage); or a file unusable as
+// a whole.
+enum class ScanStep { Continue, Stop, Unusable };
+
+// The frame being put together: its control extension comes before its
+// image descriptor, and applies to the next image only.
+struct PendingFrame {
+    GifFrame frame;
+    std::int64_t start = 0;  // the position of its control extension, 0 for none
+};
+
+// Signature, logical screen descriptor and global colour table. The screen's
+// size is not used: the frames' rectangles give the logical size.
+ScanStep ReadHeader(Cursor& in, GifScan& scan) {
     std::uint8_t signature[6];
     in.ReadBytes(6, signature);
-    if (!SignatureMatches(signature)) return false;
-
+    if (!SignatureMatches(signature)) return ScanStep::Unusable;
     in.position = 11;
     std::uint8_t screenPacked;
-    if (!in.ReadByte(screenPacked)) return true;
+    if (!in.ReadByte(screenPacked)) return ScanStep::Stop;
     in.position = 14;
     scan.palettes.emplace_back();
     scan.palettes[0].fill(0);
     if (screenPacked & 0x80) {
-        if (!in.ReadColourTable(screenPacked & 7u, scan.palettes[0])) return true;
+        if (!in.ReadColourTable(screenPacked & 7u, scan.palettes[0])) return ScanStep::Stop;
         scan.hasGlobalTable = true;
     }
+    return ScanStep::Continue;
+}
 
-    GifFrame pending;
-    std::int64_t pendingStart = 0;  // where the pending frame's control extension lies
-    for (;;) {
+// An application extension; only "NETSCAPE2.0" (in any case) means anything:
+// its loop count, when its first sub-block has the usual 3 bytes.
+ScanStep ReadApplicationExtension(Cursor& in, GifScan& scan) {
+    std::uint8_t idLength;
+    if (!in.ReadByte(idLength)) return ScanStep::Stop;
+    std::uint8_t id[255];
+    in.ReadBytes(idLength, id);
+    if (!IsLoopExtension(id, idLength)) return ScanStep::Continue;
+    std::uint8_t subBlockLength;
+    if (!in.ReadByte(subBlockLength)) return ScanStep::Stop;
+    if (subBlockLength != 3) {
+        in.position -= 1;  // the sub-blocks are skipped from their length byte
+        return ScanStep::Continue;
+    }
+    in.position += 1;  // the sub-block's identifier byte
+    std::uint16_t loops;
+    if (!in.ReadWord(loops)) return ScanStep::Stop;
+    scan.loops = loops;
+    return ScanStep::Continue;
+}
+
+// A Graphic Control Extension starting at `start`: delay, transparency and
+// disposal of the next image. Of two in a row the later one counts.
+ScanStep ReadGraphicControl(Cursor& in, std::int64_t start, bool firstFrame, PendingFrame& pending) {
+    pending = {GifFrame{}, start};
+    GifFrame& frame = pending.frame;
+    std::uint8_t blockSize, packed;
+    std::uint16_t delay;
+    if (!in.ReadByte(blockSize) || !in.ReadByte(packed) || !in.ReadWord(delay)) return ScanStep::Stop;
+    // Two bits only: codes 4-7 fold onto 0-3. Restoring to what was there
+    // before the first frame means restoring to nothing.
+    frame.disposal = static_cast<std::uint8_t>((packed >> 2) & 3);
+    if (frame.disposal == 3 && firstFrame) frame.disposal = 0;
+    frame.delayMs = delay * 10;
+    frame.hasTransparency = packed & 1;
+    if (frame.hasTransparency) {
+        if (!in.ReadByte(frame.transparentIndex)) return ScanStep::Stop;
+    } else {
+        in.position = start + 7;
+    }
+    return ScanStep::Continue;
+}
+
+// Any extension, from its label on; the cursor ends past its sub-blocks.
+ScanStep ReadExtension(Cursor& in, GifScan& scan, PendingFrame& pending) {
+    const std::int64_t start = in.position - 1;
+    std::uint8_t label;
+    if (!in.ReadByte(label)) return ScanStep::Stop;
+    ScanStep step = ScanStep::Continue;
+    if (label == kApplicationLabel)
+        step = ReadApplicationExtension(in, scan);
+    else if (label == kGraphicControlLabel)
+        step = ReadGraphicControl(in, start, scan.frames.empty(), pending);
+    if (step == ScanStep::Continue) in.SkipSubBlocks();
+    return step;
+}
+
+// Stores the pending frame whose image bytes are spanStart ... the cursor,
+// unless the span is too short to hold anything.
+void StoreFrame(Cursor& in, std::int64_t spanStart, const PendingFrame& pending, GifScan& scan) {
+    const std::int64_t spanLength = in.position - spanStart;
+    if (spanLength <= 2) return;
+    const GifFrame& frame = pending.frame;
+    scan.frames.push_back(frame);
+    scan.spans.push_back({static_cast<std::int32_t>(spanStart), static_cast<std::int32_t>(spanLength),
+                          static_cast<std::int32_t>(pending.start != 0 ? pending.start : spanStart)});
+    scan.actualWidth = std::max(scan.actualWidth, frame.frameLeft + frame.frameWidth);
+    scan.actualHeight = std::max(scan.actualHeight, frame.frameTop + frame.frameHeight);
+}
+
+// An image, from its descriptor's 0x2C on: its rectangle and colour table;
+// its data is skipped, not decoded.
+ScanStep ReadImage(Cursor& in, GifScan& scan, PendingFrame& pending) {
+    const std::int64_t spanStart = in.position - 1;
+    GifFrame& frame = pending.frame;
+    std::uint16_t left, top, width, height;
+    std::uint8_t packed;
+    if (!in.ReadWord(left) || !in.ReadWord(top) || !in.ReadWord(width) || !in.ReadWord(height) ||
+        !in.ReadByte(packed))
+        return ScanStep::Stop;
+    frame.frameLeft = left;
+    frame.frameTop = top;
+    frame.frameWidth = width;
+    frame.frameHeight = height;
+    if (packed & 0x80) {
+        GifPalette local{};
+        if (!in.ReadColourTable(packed & 7u, local)) return ScanStep::Stop;
+        frame.paletteIndex = static_cast<std::int32_t>(scan.palettes.size());
+        scan.palettes.push_back(local);
+    } else if (!scan.hasGlobalTable) {
+        return ScanStep::Unusable;  // a frame without any colour table
+    }
+    std::uint8_t minimumCodeSize;
+    if (!in.ReadByte(minimumCodeSize)) return ScanStep::Stop;
+    in.SkipSubBlocks();
+    if (static_cast<std::int32_t>(scan.frames.size()) == kGifMaxFrameCount) return ScanStep::Stop;
+    StoreFrame(in, spanStart, pending, scan);
+    pending = {};
+    return ScanStep::Continue;
+}
+
+// The scan proper; false when the file turns out unusable as a whole.
+bool Scan(Cursor& in, GifScan& scan) {
+    ScanStep step = ReadHeader(in, scan);
+    PendingFrame pending;
+    while (step == ScanStep::Continue) {
         std::uint8_t introducer;
         if (!in.ReadByte(introducer)) return true;
         if (introducer == 0x00) continue;
-
-        if (introducer == kExtensionIntroducer) {
-            const std::int64_t start = in.position - 1;
-            std::uint8_t label;
-            if (!in.ReadByte(label)) return true;
-            if (label == kApplicationLabel) {
-                std::uint8_t idLength;
-                if (!in.ReadByte(idLength)) return true;
-                std::uint8_t id[255];
-                in.ReadBytes(idLength, id);
-                if (IsLoopExtension(id, idLength)) {
-                    std::uint8_t subBlockLength;
-                    if (!in.ReadByte(subBlockLength)) return true;
-                    if (subBlockLength == 3) {
-                        in.position += 1;  // the sub-block's identifier byte
-                        std::uint16_t loops;
-                        if (!in.ReadWord(loops)) return true;
-                        scan.loops = loops;
-                    } else {
-                        in.position -= 1;
-                    }
-                }
-            } else if (label == kGraphicControlLabel) {
-                pending = GifFrame{};
-                pendingStart = start;
-                std::uint8_t blockSize, packed;
-                std::uint16_t delay;
-                if (!in.ReadByte(blockSize) || !in.ReadByte(packed) || !in.ReadWord(delay)) return true;
-                pending.disposal = static_cast<std::uint8_t>((packed >> 2) & 3);
-                if (pending.disposal == 3 && scan.frames.empty()) pending.disposal = 0;
-                pending.delayMs = delay * 10;
-                pending.hasTransparency = packed & 1;
-                if (pending.hasTransparency) {
-                    if (!in.ReadByte(pending.transparentIndex)) return true;
-                } else {
-                    in.position = start + 7;
-                }
-            }
-            in.SkipSubBlocks();
-            continue;
-        }
-
-        if (introducer != kImageSeparator) return true;  // the trailer, or garbage
-
-        const std::int64_t spanStart = in.position - 1;
-        if (pendingStart == 0) pendingStart = spanStart;
-        std::uint16_t left, top, width, height;
-        std::uint8_t packed;
-        if (!in.ReadWord(left) || !in.ReadWord(top) || !in.ReadWord(width) || !in.ReadWord(height) ||
-            !in.ReadByte(packed))
-            return true;
-        pending.frameLeft = left;
-        pending.frameTop = top;
-        pending.frameWidth = width;
-        pending.frameHeight = height;
-        if (packed & 0x80) {
-            GifPalette local{};
-            if (!in.ReadColourTable(packed & 7u, local)) return true;
-            pending.paletteIndex = static_cast<std::int32_t>(scan.palettes.size());
-            scan.palettes.push_back(local);
-        } else if (!scan.hasGlobalTable) {
-            scan.frames.clear();
-            scan.spans.clear();
-            return false;
-        }
-        std::uint8_t minimumCodeSize;
-        if (!in.ReadByte(minimumCodeSize)) return true;
-        in.SkipSubBlocks();
-
-        if (static_cast<std::int32_t>(scan.frames.size()) == kGifMaxFrameCount) return true;
-        const std::int64_t spanLength = in.position - spanStart;
-        if (spanLength > 2) {
-            scan.frames.push_back(pending);
-            scan.spans.push_back({static_cast<std::int32_t>(spanStart), static_cast<std::int32_t>(spanLength),
-                                  static_cast<std::int32_t>(pendingStart)});
-            if (left + width > scan.actualWidth) scan.actualWidth = left + width;
-            if (top + height > scan.actualHeight) scan.actualHeight = top + height;
-        }
-        pending = GifFrame{};
-        pendingStart = 0;
+        if (introducer == kExtensionIntroducer)
+            step = ReadExtension(in, scan, pending);
+        else if (introducer == kImageSeparator)
+            step = ReadImage(in, scan, pending);
+        else
+            step = ScanStep::Stop;  // the trailer, or garbage
     }
+    return step != ScanStep::Unusable;
 }
 }  // namespace
 
