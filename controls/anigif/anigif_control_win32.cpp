@@ -58,7 +58,9 @@ FileContents ReadGifFile(const std::string& fileName, std::size_t maxBytes) {
 }  // namespace
 
 ucAniGIF::ucAniGIF(forms::Container& container)
-    : UserControl(container), timer_([this] { surface_.Player().OnTimer(); }) {
+    : UserControl(container),
+      AniGifSurface(static_cast<AniGifSurfaceHost&>(*this)),
+      timer_([this] { TimerFired(); }) {
     // The download's reports arrive on the user-interface thread, like every
     // other event of the control.
     download_.onProgress = [this](const std::string& name, const forms::ReadProgress& progress) {
@@ -67,7 +69,7 @@ ucAniGIF::ucAniGIF(forms::Container& container)
         RaiseRemoteLoadFailure();
     };
     download_.onComplete = [this](const std::string&, std::vector<std::uint8_t> bytes) {
-        surface_.RemoteCompleted(std::move(bytes));
+        RemoteCompleted(std::move(bytes));
     };
 }
 
@@ -75,7 +77,7 @@ ucAniGIF::~ucAniGIF() { timer_.Stop(); }
 
 void ucAniGIF::OnTerminate() {
     download_.CancelAll();
-    surface_.End();
+    AniGifSurface::End();
     timer_.Stop();
 }
 
@@ -144,7 +146,7 @@ void ucAniGIF::SetMousePointerValue(std::int32_t value) {
 
 void ucAniGIF::ReadProperties(const PropertyStore& store) {
     AniGifSurfaceValues values;
-    surface_.ReadProperties(store, values);
+    AniGifSurface::ReadProperties(store, values);
     WindowedControl::SetEnabled(values.enabled);
     SetMouseIcon(forms::Picture::FromData(values.mouseIcon));
     SetMousePointer(values.mousePointer);
@@ -155,21 +157,17 @@ void ucAniGIF::WriteProperties(PropertyStore& store) {
     values.enabled = Control::Enabled();
     values.mouseIcon = MouseIcon().Data();
     values.mousePointer = MousePointer();
-    surface_.WriteProperties(store, values);
+    AniGifSurface::WriteProperties(store, values);
 }
 
 bool ucAniGIF::LoadAnimatedGIF_File(const std::string& fileName) {
-    FileContents file = ReadGifFile(fileName, surface_.Player().Limits().maxFileBytes);
-    if (file.refused.error != GifLoadError::None) return surface_.Refuse(file.refused);
-    return surface_.LoadBytes(std::move(file.bytes));
-}
-
-bool ucAniGIF::LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions) {
-    return surface_.LoadArray(data, elementSize, dimensions);
+    FileContents file = ReadGifFile(fileName, Player().Limits().maxFileBytes);
+    if (file.refused.error != GifLoadError::None) return Refuse(file.refused);
+    return LoadBytes(std::move(file.bytes));
 }
 
 OlePicture ucAniGIF::AnimatedGIF() const {
-    const std::optional<ExportSource> source = CurrentFrameSource(surface_.Player());
+    const std::optional<ExportSource> source = CurrentFrameSource(Player());
     if (!source) return {};
     const std::vector<std::uint8_t> gif = BuildFrameGif(*source);
     if (gif.empty()) return {};
@@ -178,18 +176,18 @@ OlePicture ucAniGIF::AnimatedGIF() const {
 
 void ucAniGIF::SetAnimatedGIF(IPicture* picture) {
     if (!picture) {
-        surface_.LoadPictureBytes(std::nullopt);
+        LoadPictureBytes(std::nullopt);
         return;
     }
     std::optional<std::vector<std::uint8_t>> gif;
     try {
         gif = PictureFileBytes(picture);
     } catch (const std::bad_alloc&) {
-        surface_.Refuse({GifLoadError::OutOfMemory, 0, 0});
+        Refuse({GifLoadError::OutOfMemory, 0, 0});
         return;
     }
     // A picture without file bytes loads nothing: the control ends up empty.
-    surface_.LoadPictureBytes(std::move(gif).value_or(std::vector<std::uint8_t>{}));
+    LoadPictureBytes(std::move(gif).value_or(std::vector<std::uint8_t>{}));
 }
 
 void ucAniGIF::Blit(HDC dc, const GifPaint& paint) {
@@ -228,7 +226,7 @@ void ucAniGIF::Blit(HDC dc, const GifPaint& paint) {
 }
 
 void ucAniGIF::OnPaint(HDC dc) {
-    surface_.Player().PaintCurrentFrame([this, dc](const GifPaint& paint) { Blit(dc, paint); });
+    PaintCurrentFrame([this, dc](const GifPaint& paint) { Blit(dc, paint); });
     if (AmbientUserMode()) return;
     // In a designer the control stays visible: a dotted outline in the
     // window-frame colour.

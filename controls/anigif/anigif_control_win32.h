@@ -1,8 +1,9 @@
 // The ucAniGIF control on a form: an animated GIF that plays on its own
-// timer. The surface (anigif_surface.h) holds the rules and the player does
-// the work; this layer gives them a window: it blits what the player
-// composes, runs the instance's timer on the parent form's window, converts
-// mouse coordinates, reads files, talks to OLE pictures and downloads.
+// timer. The surface (anigif_surface.h) holds the properties and their rules,
+// and the player does the work; this layer gives them a window: it blits
+// what the player composes, runs the instance's timer on the parent form's
+// window, converts mouse coordinates, reads files, talks to OLE pictures and
+// downloads.
 #pragma once
 #include <windows.h>
 
@@ -19,34 +20,23 @@
 #include "ole_picture_win32.h"
 #include "user_control_win32.h"
 
-class ucAniGIF final : public forms::UserControl, private AniGifSurfaceHost {
+// The host interface comes first among the bases: the surface is given it
+// while being constructed.
+class ucAniGIF final : private AniGifSurfaceHost, public forms::UserControl, public AniGifSurface {
 public:
     explicit ucAniGIF(forms::Container& container);
     ~ucAniGIF() override;
 
     // --- properties -------------------------------------------------------------
+    // FrameCount, ActualWidth, ActualHeight, Stretch, MinFrameDelay, Loops,
+    // LoopsRemaining, Mirrored, Action and DelayAnimation come with
+    // AniGifSurface. These are the window's own:
+    //
     // A picture of the frame on show (none when nothing is loaded); writing
     // one that was loaded from a GIF loads that GIF.
     OlePicture AnimatedGIF() const;
     void SetAnimatedGIF(IPicture* picture);
     void SetEnabled(bool enabled) override;
-    std::int32_t FrameCount() const { return surface_.FrameCount(); }
-    void SetFrameCount(std::int32_t value) { surface_.SetFrameCount(value); }
-    std::int32_t ActualWidth() const { return surface_.ActualWidth(); }
-    std::int32_t ActualHeight() const { return surface_.ActualHeight(); }
-    std::int32_t Stretch() const { return surface_.Stretch(); }
-    void SetStretch(std::int32_t value) { surface_.SetStretch(value); }
-    std::int32_t MinFrameDelay() const { return surface_.MinFrameDelay(); }
-    void SetMinFrameDelay(std::int32_t value) { surface_.SetMinFrameDelay(value); }
-    std::int32_t Loops() const { return surface_.Loops(); }
-    void SetLoops(std::int32_t value) { surface_.SetLoops(value); }
-    std::int32_t LoopsRemaining() const { return surface_.LoopsRemaining(); }
-    std::int32_t Mirrored() const { return surface_.Mirrored(); }
-    void SetMirrored(std::int32_t value) { surface_.SetMirrored(value); }
-    std::int32_t Action() const { return surface_.Action(); }
-    void SetAction(std::int32_t value) { surface_.SetAction(value); }
-    std::int32_t DelayAnimation() const { return surface_.DelayAnimation(); }
-    void SetDelayAnimation(std::int32_t value) { surface_.SetDelayAnimation(value); }
     // MouseIcon: none also sets MousePointer to 0. MousePointer: 99 shows the
     // MouseIcon; values beyond 16 bits are ignored.
     void SetMouseIconPicture(forms::Picture icon);
@@ -79,17 +69,14 @@ public:
     std::function<void(float& gifWidth, float& gifHeight, bool& cancel)> onRemoteLoadComplete;
     std::function<void()> onRemoteLoadFailure;
 
-    // For tests and tools: the player behind the surface.
-    const AniGifPlayer& Player() const { return surface_.Player(); }
-
 protected:
     void InitProperties() override {}
     void ReadProperties(const PropertyStore& store) override;
     void WriteProperties(PropertyStore& store) override;
-    void OnResize() override { surface_.Resized(ClientWidth(), ClientHeight()); }
+    void OnResize() override { Resized(ClientWidth(), ClientHeight()); }
     void OnPaint(HDC dc) override;
-    void OnShow() override { surface_.Shown(); }
-    void OnHide() override { surface_.Hidden(); }
+    void OnShow() override { Shown(); }
+    void OnHide() override { Hidden(); }
     void OnClick() override {
         if (onClick) onClick();
     }
@@ -121,12 +108,10 @@ private:
     float GifPixelScaleX() const override;
     float GifPixelScaleY() const override;
 
-    bool LoadArray(const void* data, std::size_t elementSize, std::span<const std::size_t> dimensions);
     void RaiseMouse(const std::function<void(std::int16_t&, std::int16_t&, float&, float&)>& event,
                     const forms::MouseEventArgs& e);
     void Blit(HDC dc, const GifPaint& paint);
 
-    AniGifSurface surface_{*this};
     forms::ControlTimer timer_;
     forms::AsyncReader download_;
 };

@@ -1,12 +1,14 @@
 // The public face of the ucAniGIF control, apart from any window: the rules
 // of its properties (ranges, clamping, what pauses and resumes), its load
 // methods, the checks a download must pass, its life-cycle reactions and the
-// settings it stores with the form. The work itself is the player's.
+// settings it stores with the form. The work itself is the player's; the
+// player holds the values, the surface alone decides what may be written.
 //
-// The Windows layer implements AniGifSurfaceHost (timers, repaints, resizing
-// the control, events, unit conversion) and carries the surface's own
-// values (Enabled, MousePointer, MouseIcon), which are passed through here
-// only to be stored and read back.
+// The Windows control derives from AniGifSurface, so the properties are
+// declared here once. It implements AniGifSurfaceHost (timers, repaints,
+// resizing the control, events, unit conversion) and carries the surface's
+// own values (Enabled, MousePointer, MouseIcon), which are passed through
+// here only to be stored and read back.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -51,16 +53,15 @@ std::string_view PropertyHelp(std::string_view name);
 // A download shorter than this is no GIF at all.
 constexpr std::size_t kGifRemoteMinimumBytes = 15;
 
+// The control's public face: each property with its one rule (range,
+// clamping, notification, what pauses and resumes), as the 32-bit integers
+// the property boundary carries. ucAniGIF inherits it; what only the control
+// feeds in (the bytes of its load methods, life-cycle events, the stored
+// settings) is protected.
 class AniGifSurface {
 public:
-    // Creation: every property at its default (anigif_values.h).
-    explicit AniGifSurface(AniGifSurfaceHost& host);
-
-    AniGifPlayer& Player() { return player_; }
-    const AniGifPlayer& Player() const { return player_; }
-
-    std::int32_t FrameCount() const { return player_.FrameCount(); }
-    void SetFrameCount(std::int32_t) {}  // accepted and ignored
+    std::int32_t FrameCount() const { return player_.FrameCount(); }  // 0 when nothing is loaded
+    void SetFrameCount(std::int32_t) {}                                // accepted and ignored
     // The logical size in the container's units, truncated.
     std::int32_t ActualWidth() const;
     std::int32_t ActualHeight() const;
@@ -78,12 +79,22 @@ public:
     std::int32_t DelayAnimation() const { return player_.DelayAnimation(); }
     void SetDelayAnimation(std::int32_t value);
 
+    // For tests and tools: the player behind the properties.
+    const AniGifPlayer& Player() const { return player_; }
+
+protected:
+    // Creation: every property at its default (anigif_values.h).
+    explicit AniGifSurface(AniGifSurfaceHost& host);
+    AniGifSurface(const AniGifSurface&) = delete;
+    AniGifSurface& operator=(const AniGifSurface&) = delete;
+    ~AniGifSurface() = default;
+
     // The load methods. None of them throws: memory that runs out anywhere in
     // a load fails it (GifLoadError::OutOfMemory), and the control is empty.
     //
     // LoadAnimatedGIF_File: the new bytes (none keeps the bytes held, as for
     // a file that does not exist), then the load; on success the control is
-    // resized for Stretch 1, 3 and 4.
+    // resized for Stretch Fit, ShrinkToFit and AutoSize.
     bool LoadBytes(std::optional<std::vector<std::uint8_t>> bytes);
     // LoadAnimatedGIF_Array: a copy of the array's raw memory, then as
     // LoadBytes; no array, or one of another shape, keeps the bytes held. An
@@ -103,6 +114,9 @@ public:
     void End() { player_.ResetGif(); }
     // The control's resize event, with its inner size in pixels.
     void Resized(std::int32_t width, std::int32_t height);
+    // The instance's timer fired.
+    void TimerFired() { player_.OnTimer(); }
+    bool PaintCurrentFrame(const GifPaintSink& sink) { return player_.PaintCurrentFrame(sink); }
 
     // The stored settings, in the order they are written:
     // "GIF" (always), "Delay", "Stretch", "Loops", "DelayLoad", "Mirror",

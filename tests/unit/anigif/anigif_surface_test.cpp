@@ -36,6 +36,16 @@ struct SurfaceHost final : AniGifSurfaceHost {
     double PixelsToContainerY(std::int32_t px) const override { return px * 15.0; }
 };
 
+// The surface as the control sees it: what the control feeds in is protected.
+struct TestSurface final : AniGifSurface {
+    explicit TestSurface(AniGifSurfaceHost& host) : AniGifSurface(host) {}
+    using AniGifSurface::LoadBytes;
+    using AniGifSurface::ReadProperties;
+    using AniGifSurface::RemoteCompleted;
+    using AniGifSurface::Resized;
+    using AniGifSurface::WriteProperties;
+};
+
 Bytes Gif(int frames, int loops = -1, const char* signature = "GIF89a") {
     TestGif gif{120, 50, TestPalette(4), loops, {}};
     for (int i = 0; i < frames; ++i) gif.images.push_back(MakeImage(0, 0, 120, 50, [i](int x, int) { return (x + i) % 4; }));
@@ -47,7 +57,7 @@ Bytes Gif(int frames, int loops = -1, const char* signature = "GIF89a") {
 
 TEST(AniGifSurface, PropertyRangesAndNotifications) {
     SurfaceHost host;
-    AniGifSurface s(host);
+    TestSurface s(host);
     EXPECT_EQ(s.LoopsRemaining(), -1);
     s.SetMinFrameDelay(50);  // unchanged: silent
     s.SetMinFrameDelay(5);
@@ -72,7 +82,7 @@ TEST(AniGifSurface, PropertyRangesAndNotifications) {
 
 TEST(AniGifSurface, StretchResizesTheControl) {
     SurfaceHost host;
-    AniGifSurface s(host);
+    TestSurface s(host);
     ASSERT_TRUE(s.LoadBytes(Gif(1)));
     EXPECT_EQ(host.events.back(), "resize 144x60");  // Stretch 1 on 240 x 60: 1.2
     EXPECT_FLOAT_EQ(s.Player().ScaleX(), 1.2f);
@@ -92,7 +102,7 @@ TEST(AniGifSurface, StretchResizesTheControl) {
 
 TEST(AniGifSurface, StoredSettings) {
     SurfaceHost host;
-    AniGifSurface s(host);
+    TestSurface s(host);
     AniGifSurfaceValues values;
     PropertyStore empty;
     s.WriteProperties(empty, values);
@@ -103,7 +113,7 @@ TEST(AniGifSurface, StoredSettings) {
     stored.Write("GIF", Gif(3, 5), Bytes{});
     stored.Write("DelayLoad", std::int32_t{-1}, std::int32_t{1});
     stored.Write("MousePointer", std::int16_t{99}, std::int16_t{0});
-    AniGifSurface again(host);
+    TestSurface again(host);
     again.SetMinFrameDelay(70);
     again.ReadProperties(stored, values);
     EXPECT_EQ(again.DelayAnimation(), 1);
@@ -118,7 +128,7 @@ TEST(AniGifSurface, StoredSettings) {
     EXPECT_EQ(again.Loops(), 2);
 
     host.userMode = false;  // a designer keeps the bytes to store them
-    AniGifSurface design(host);
+    TestSurface design(host);
     design.SetMinFrameDelay(70);
     design.ReadProperties(stored, values);
     PropertyStore out;
@@ -132,7 +142,7 @@ TEST(AniGifSurface, StoredSettings) {
 TEST(AniGifSurface, DownloadsMustLookLikeAGif) {
     SurfaceHost host;
     host.userMode = false;
-    AniGifSurface s(host);
+    TestSurface s(host);
     const Bytes held = Gif(2);
     ASSERT_TRUE(s.LoadBytes(held));
     host.events.clear();
