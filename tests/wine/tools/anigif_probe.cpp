@@ -35,6 +35,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "anigif_control_win32.h"
@@ -97,79 +98,97 @@ private:
 
     void Step() {
         stepper_.SetInterval(20);
-        const std::optional<probe::Step> step = script_.Next();
-        if (!step) return;
-        const std::string& name = step->name;
-        const std::string& arg = step->arg;
-        const int n = step->Int();
-        if (name == "move") {
-            int x, y, w, h;
-            if (std::sscanf(arg.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4) gif.Move(x, y, w, h);
-        } else if (name == "file") {
-            lastFile_ = arg;
-            const bool ok = gif.LoadAnimatedGIF_File(arg);
-            Log("file " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
-        } else if (name == "array") {
-            const std::vector<std::uint8_t> bytes = ReadFileBytes(arg);
-            const bool ok = gif.LoadAnimatedGIF_Array(std::span<const std::uint8_t>(bytes));
-            Log("array " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
-        } else if (name == "stretch") {
-            gif.SetStretch(n);
-        } else if (name == "mirror") {
-            gif.SetMirrored(n);
-        } else if (name == "loops") {
-            gif.SetLoops(n);
-        } else if (name == "delay") {
-            gif.SetMinFrameDelay(n);
-        } else if (name == "action") {
-            gif.SetAction(n);
-        } else if (name == "delayload") {
-            gif.SetDelayAnimation(n);
-        } else if (name == "hide") {
-            Hide();
-        } else if (name == "show") {
-            Show(false);
-        } else if (name == "wait") {
-            stepper_.SetInterval(static_cast<UINT>(n));
-        } else if (name == "picture") {
-            // The frame on show as a picture, written back: the control then
-            // plays that one frame.
-            const OlePicture picture = gif.AnimatedGIF();
-            gif.SetAnimatedGIF(picture.Get());
-            Log("picture " + std::to_string(picture ? 1 : 0) + " frames " + std::to_string(gif.FrameCount()));
-        } else if (name == "starve") {
-            Starve(arg);
-        } else if (name == "cancel") {
-            cancelRemote_ = n != 0;
-        } else if (name == "remote") {
-            gif.LoadAnimatedGIF_Remote(arg);
-        } else if (name == "cycles") {
-            for (int i = 0; i < n; ++i) {
-                gif.LoadAnimatedGIF_File(lastFile_);
-                gif.SetAction(0);
-            }
-            Log("cycles done frames " + std::to_string(gif.FrameCount()));
-        } else if (name == "steps") {
-            for (int i = 0; i < n; ++i) gif.SetAction(3);
-            Log("steps done");
-        } else if (name == "count") {
-            Log("live " + std::to_string(forms::LiveGdiObjects()) + " " + std::to_string(forms::LiveControlTimers()));
-        } else if (name == "state") {
-            Log("state action " + std::to_string(gif.Action()) + " frame " +
-                std::to_string(gif.Player().CurrentFrame()) + " loops " + std::to_string(gif.Loops()) +
-                " remaining " + std::to_string(gif.LoopsRemaining()) + " size " + std::to_string(gif.Width()) + " " +
-                std::to_string(gif.Height()) + " built " + std::to_string(gif.Player().BuiltFrameCount()) + " frames " +
-                std::to_string(gif.FrameCount()));
-        } else if (name == "store") {
-            PropertyStore stored;
-            stored.Parse(gif.StoreProperties());
-            Log("stored gif " + std::to_string(stored.Read("GIF", PropertyBytes{}).size()));
-        } else if (name == "end") {
-            Unload();
-        }
+        if (const std::optional<probe::Step> step = script_.Next()) Run(*step);
     }
 
-    void Starve(const std::string& kind) {
+    // A step by its name; "ready" is the script's own, "design" and "bag:"
+    // act before the form loads, and any other name does nothing.
+    void Run(const probe::Step& step) {
+        struct PropertyStep {
+            std::string_view name;
+            void (AniGifSurface::*write)(std::int32_t);
+        };
+        static constexpr PropertyStep kProperties[] = {
+            {"stretch", &AniGifSurface::SetStretch}, {"mirror", &AniGifSurface::SetMirrored},
+            {"loops", &AniGifSurface::SetLoops},     {"delay", &AniGifSurface::SetMinFrameDelay},
+            {"action", &AniGifSurface::SetAction},   {"delayload", &AniGifSurface::SetDelayAnimation},
+        };
+        struct NamedStep {
+            std::string_view name;
+            void (ProbeForm::*run)(const probe::Step& step);
+        };
+        static constexpr NamedStep kSteps[] = {
+            {"move", &ProbeForm::MoveStep},       {"file", &ProbeForm::FileStep},
+            {"array", &ProbeForm::ArrayStep},     {"hide", &ProbeForm::HideStep},
+            {"show", &ProbeForm::ShowStep},       {"wait", &ProbeForm::WaitStep},
+            {"picture", &ProbeForm::PictureStep}, {"starve", &ProbeForm::Starve},
+            {"cancel", &ProbeForm::CancelStep},   {"remote", &ProbeForm::RemoteStep},
+            {"cycles", &ProbeForm::CyclesStep},   {"steps", &ProbeForm::StepsStep},
+            {"count", &ProbeForm::CountStep},     {"state", &ProbeForm::StateStep},
+            {"store", &ProbeForm::StoreStep},     {"end", &ProbeForm::EndStep},
+        };
+        for (const PropertyStep& property : kProperties)
+            if (property.name == step.name) return (gif.*property.write)(step.Int());
+        for (const NamedStep& named : kSteps)
+            if (named.name == step.name) return (this->*named.run)(step);
+    }
+
+    void MoveStep(const probe::Step& step) {
+        int x, y, w, h;
+        if (std::sscanf(step.arg.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4) gif.Move(x, y, w, h);
+    }
+    void FileStep(const probe::Step& step) {
+        lastFile_ = step.arg;
+        const bool ok = gif.LoadAnimatedGIF_File(step.arg);
+        Log("file " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
+    }
+    void ArrayStep(const probe::Step& step) {
+        const std::vector<std::uint8_t> bytes = ReadFileBytes(step.arg);
+        const bool ok = gif.LoadAnimatedGIF_Array(std::span<const std::uint8_t>(bytes));
+        Log("array " + std::to_string(ok) + " frames " + std::to_string(gif.FrameCount()));
+    }
+    void HideStep(const probe::Step&) { Hide(); }
+    void ShowStep(const probe::Step&) { Show(false); }
+    void WaitStep(const probe::Step& step) { stepper_.SetInterval(static_cast<UINT>(step.Int())); }
+    // The frame on show as a picture, written back: the control then plays
+    // that one frame.
+    void PictureStep(const probe::Step&) {
+        const OlePicture picture = gif.AnimatedGIF();
+        gif.SetAnimatedGIF(picture.Get());
+        Log("picture " + std::to_string(picture ? 1 : 0) + " frames " + std::to_string(gif.FrameCount()));
+    }
+    void CancelStep(const probe::Step& step) { cancelRemote_ = step.Int() != 0; }
+    void RemoteStep(const probe::Step& step) { gif.LoadAnimatedGIF_Remote(step.arg); }
+    void CyclesStep(const probe::Step& step) {
+        for (int i = 0, n = step.Int(); i < n; ++i) {
+            gif.LoadAnimatedGIF_File(lastFile_);
+            gif.SetAction(0);
+        }
+        Log("cycles done frames " + std::to_string(gif.FrameCount()));
+    }
+    void StepsStep(const probe::Step& step) {
+        for (int i = 0, n = step.Int(); i < n; ++i) gif.SetAction(3);
+        Log("steps done");
+    }
+    void CountStep(const probe::Step&) {
+        Log("live " + std::to_string(forms::LiveGdiObjects()) + " " + std::to_string(forms::LiveControlTimers()));
+    }
+    void StateStep(const probe::Step&) {
+        Log("state action " + std::to_string(gif.Action()) + " frame " + std::to_string(gif.Player().CurrentFrame()) +
+            " loops " + std::to_string(gif.Loops()) + " remaining " + std::to_string(gif.LoopsRemaining()) + " size " +
+            std::to_string(gif.Width()) + " " + std::to_string(gif.Height()) + " built " +
+            std::to_string(gif.Player().BuiltFrameCount()) + " frames " + std::to_string(gif.FrameCount()));
+    }
+    void StoreStep(const probe::Step&) {
+        PropertyStore stored;
+        stored.Parse(gif.StoreProperties());
+        Log("stored gif " + std::to_string(stored.Read("GIF", PropertyBytes{}).size()));
+    }
+    void EndStep(const probe::Step&) { Unload(); }
+
+    // That load with 0, 1, ... allocations allowed, until it loads.
+    void Starve(const probe::Step& step) {
+        const std::string& kind = step.arg;
         const std::vector<std::uint8_t> bytes = ReadFileBytes(lastFile_);
         const OlePicture picture = gif.AnimatedGIF();
         int refused = 0, stray = 0;
