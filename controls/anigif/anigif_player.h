@@ -135,6 +135,8 @@ public:
 private:
     enum class Pending { None, Frame, DeferredDecode };
 
+    GifLoadFailure ScanAndPrepare();
+    void FollowUpFrameOne();
     std::int32_t Fail(GifLoadFailure failure);
     void StopTimer(bool finishDecode);
     void FinishPendingDecode();
