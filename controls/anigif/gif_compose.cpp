@@ -18,7 +18,8 @@ void PutColour(std::uint8_t* p, std::uint32_t entry) {
     p[2] = static_cast<std::uint8_t>(entry >> 16);
 }
 
-// Bits first ... last - 1 of a mask row: set (transparent) or cleared.
+// Bits first ... last - 1 of a mask row: set (transparent) or cleared. Whole
+// bytes at once where the range covers them: disposal 2 clears wide areas.
 void FillBits(std::uint8_t* row, std::int64_t first, std::int64_t last, bool set) {
     for (std::int64_t x = first; x < last;) {
         std::uint8_t& byte = row[x >> 3];
@@ -33,7 +34,10 @@ void FillBits(std::uint8_t* row, std::int64_t first, std::int64_t last, bool set
     }
 }
 
-// The mask bytes that hold pixels left ... left + width - 1.
+// The mask bytes that hold pixels left ... left + width - 1. Disposal 3 saves
+// and restores these whole, neighbouring pixels' bits included: nothing but
+// the frame itself is drawn between the save and the restore, and the frame
+// stays inside its rectangle, so those bits come back as they were.
 struct ByteRange {
     std::int64_t first = 0, count = 0;
 };
@@ -57,6 +61,13 @@ void ReversePixels(std::uint8_t* row, std::int32_t width, int bytesPerPixel) {
 }
 }  // namespace
 
+// A canvas is needed as soon as one frame builds on another. Without one,
+// each frame is drawn alone on the control's freshly erased background, which
+// is exactly what "every frame restores to the background" asks for. The
+// canvas needs a mask whenever part of the picture can stay or become
+// transparent: a frame that restores to the background or to what was there
+// (it may uncover nothing), a transparent frame 1, or a transparent later
+// frame where frame 1 leaves part of the picture uncovered.
 GifComposeMode ChooseGifComposeMode(const std::vector<GifFrame>& frames, std::int32_t actualWidth,
                                     std::int32_t actualHeight, bool frameOneOnly) {
     if (frameOneOnly || frames.size() <= 1) return GifComposeMode::Direct;
@@ -74,6 +85,8 @@ GifComposeMode ChooseGifComposeMode(const std::vector<GifFrame>& frames, std::in
     return GifComposeMode::Canvas;
 }
 
+// A size derived from a factor is rounded as painting rounds it, so the
+// control is exactly as large as the picture drawn in it.
 GifScale ComputeGifScale(GifStretch stretch, std::int32_t width, std::int32_t height, std::int32_t actualWidth,
                          std::int32_t actualHeight, float pixelScaleX, float pixelScaleY) {
     GifScale scale{1.0f, 1.0f, width, height};
@@ -111,6 +124,8 @@ GifScale ComputeGifScale(GifStretch stretch, std::int32_t width, std::int32_t he
     return scale;
 }
 
+// The frame's position moves to its mirror image inside the logical picture
+// even when it has no pixels, so that a later flip brings it back.
 void MirrorGifFrame(GifAnimation& animation, std::size_t index, bool horizontal, bool vertical) {
     GifFrame& frame = animation.frames[index];
     GifStrip& strip = animation.strip;
@@ -127,6 +142,9 @@ void MirrorGifFrame(GifAnimation& animation, std::size_t index, bool horizontal,
     if (vertical) frame.frameTop = animation.actualHeight - (frame.frameTop + frame.frameHeight);
 }
 
+// Painting runs in a window's paint and in timer callbacks, where running out
+// of memory has nowhere to go: everything it needs is allocated here, at its
+// largest (disposal 3 may save up to the whole canvas).
 void GifComposer::Setup(GifComposeMode mode, const GifAnimation& animation) {
     Release();
     mode_ = mode;
@@ -147,7 +165,7 @@ void GifComposer::Setup(GifComposeMode mode, const GifAnimation& animation) {
     canvas_.assign(static_cast<std::size_t>(colourStride_ * height_), 0);
     savedCanvas_.assign(canvas_.size(), 0);
     if (mode == GifComposeMode::CanvasWithMask) {
-        mask_.assign(static_cast<std::size_t>(maskStride_ * height_), 0xFF);
+        mask_.assign(static_cast<std::size_t>(maskStride_ * height_), 0xFF);  // all transparent
         savedMask_.assign(mask_.size(), 0);
     }
 }
@@ -166,7 +184,10 @@ void GifComposer::Release() {
 
 // The colours of the frame's palette as the colour pass uses them: the
 // transparent entry turns black so that SRCPAINT leaves the destination.
-// Reloaded only when the frame needs another table than the one loaded.
+// Reloaded only when the frame needs another table than the one loaded; a
+// table with a blackened entry is no stored palette, so the marker forgets it.
+// A palette number the scan never gave (only a hostile caller could) reads
+// as all black rather than outside the table.
 const std::uint32_t* GifComposer::ColourTable(const GifAnimation& animation, const GifFrame& frame) {
     const bool known =
         frame.paletteIndex >= 0 && static_cast<std::size_t>(frame.paletteIndex) < animation.palettes.size();
@@ -184,6 +205,10 @@ const std::uint32_t* GifComposer::ColourTable(const GifAnimation& animation, con
     return colours_.data();
 }
 
+// A paint can come at any time (a window uncovered), not only when the frame
+// changes: painting the current frame again must give the same picture. It
+// does: drawing a frame over itself changes nothing, and its disposal is
+// undone right after it is shown.
 void GifComposer::Paint(const GifAnimation& animation, std::size_t index, float sx, float sy,
                         const GifPaintSink& sink) {
     const GifFrame& frame = animation.frames[index];
@@ -202,11 +227,15 @@ void GifComposer::Paint(const GifAnimation& animation, std::size_t index, float 
     paint.mask = mask_.empty() ? nullptr : mask_.data();
     paint.colour = canvas_.data();
     sink(paint);
+    // Disposal acts on what the next frame is drawn over, not on what this
+    // one shows.
     AfterDrawing(frame);
 }
 
 void GifComposer::BeforeDrawing(const GifAnimation& animation, std::size_t index) {
     const GifFrame& frame = animation.frames[index];
+    // Every loop starts on an empty, transparent picture: what frame 1 leaves
+    // uncovered shows the control's background, as on the first loop.
     if (index == 0) {
         std::fill(canvas_.begin(), canvas_.end(), 0);
         std::fill(mask_.begin(), mask_.end(), 0xFF);
@@ -224,7 +253,8 @@ void GifComposer::BeforeDrawing(const GifAnimation& animation, std::size_t index
         }
     }
     if (mask_.empty()) return;
-    // The frame's opaque pixels become opaque in the mask.
+    // The frame's opaque pixels become opaque in the mask; its transparent
+    // ones leave the mask as it is, showing what lies below.
     const GifStrip& strip = animation.strip;
     for (std::int32_t y = 0; y < frame.frameHeight; ++y) {
         std::uint8_t* row = MaskRow(frame.frameTop + y);
@@ -256,6 +286,8 @@ void GifComposer::DrawOnCanvas(const GifAnimation& animation, const GifFrame& fr
     }
 }
 
+// Restoring to the background makes the rectangle transparent, not the
+// file's background colour: the control's own background shows there.
 void GifComposer::AfterDrawing(const GifFrame& frame) {
     if (frame.disposal == kDisposalRestoreBackground) {
         for (std::int32_t y = 0; y < frame.frameHeight; ++y) {
@@ -278,6 +310,8 @@ void GifComposer::AfterDrawing(const GifFrame& frame) {
     }
 }
 
+// The frame alone, in DIB layout (rows bottom-up), with a mask only when it
+// has transparent pixels; scaling is left to the blit.
 void GifComposer::PaintDirect(const GifAnimation& animation, const GifFrame& frame, float sx, float sy,
                               const GifPaintSink& sink) {
     if (frame.frameWidth <= 0 || frame.frameHeight <= 0) return;
