@@ -121,14 +121,3 @@ private:
     GifPalette colours_{};
     std::int32_t marker_ = -1;
 };
-
-// A picture as it ends up on screen, top row first, 3 bytes per pixel
-// (blue, green, red), no padding. For tools and tests.
-struct GifScreen {
-    std::int32_t width = 0, height = 0;
-    std::vector<std::uint8_t> pixels;
-    void Fill(std::int32_t w, std::int32_t h, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-};
-// Carries out an unscaled paint with the raster operations it stands for,
-// clipped to the screen; false (and nothing drawn) for a scaled one.
-bool BlitGifPaint(const GifPaint& paint, GifScreen& screen);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "anigif_player.h"
+#include "gif_screen.h"
 
 // Exit codes of every subcommand.
 constexpr int kProbeOk = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "anigif_player.h"
+#include "gif_screen.h"
 
 namespace {
 struct FuzzHost final : AniGifHost {

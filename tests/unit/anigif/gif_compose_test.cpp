@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "anigif_test_support.h"
+#include "gif_screen.h"
 
 namespace {
 const std::vector<std::uint32_t> kPalette = TestPalette(8, 0x111111);
