@@ -19,7 +19,7 @@ constexpr int kProbeUsage = 2;    // wrong arguments
 // The whole file; false with a one-line message in error.
 bool ReadProbeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
-// A player in user mode with no timers, Stretch 0, Mirrored 0 and
+// A player in user mode with no timers, Stretch Clip, Mirrored 0 and
 // DelayAnimation 0: a load builds every frame at once and leaves frame 1
 // current and the animation stopped.
 class ProbePlayer final : private AniGifHost {

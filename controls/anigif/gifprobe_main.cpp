@@ -24,7 +24,7 @@ int RunExport(std::span<const char* const> args, std::ostream& out, std::ostream
             error = "no frame " + std::to_string(frame);
             return false;
         }
-        // Stepping from frame 1 to frame K, as Action 3 does.
+        // Stepping from frame 1 to frame K, as Action Step does.
         for (std::int32_t k = 1; k < frame; ++k) player.ApplyAction(GifAction::Step);
         const std::optional<ExportSource> current = CurrentFrameSource(player);
         if (!current) {
