@@ -72,9 +72,9 @@ public:
     void ResetGif();
 
     // True when a timer was started. Play and DeferredDecode do nothing
-    // while playing. Stopping while the deferred
-    // decode is pending decodes the remaining frames first, so that a pause
-    // or a step never leaves frames undecoded.
+    // while playing. Stopping while the deferred decode is pending decodes
+    // the remaining frames first, so that a pause or a step never leaves
+    // frames undecoded.
     bool SetPlayTimer(GifTimerKind kind);
     // The instance's timer fired: advances a frame or runs the deferred decode.
     void OnTimer();

@@ -10,7 +10,7 @@
 enum class GifAction : std::int32_t {
     Stop = 0,     // back to frame 1, loops played 0
     Play = 1,     // from the current frame
-    Pause = 2,    // only while playing
+    Pause = 2,    // nothing while stopped
     Step = 3,     // the next frame (after the last comes 1), then paused
     Restart = 4,  // Stop, then Play
 };
