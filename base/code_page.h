@@ -22,9 +22,7 @@ constexpr bool IsCp932LeadByte(unsigned char byte) {
 // system's multi-byte conversion does, unless there is none or it is NUL; a
 // lead byte at the end of the text is a character of its own.
 constexpr std::size_t Cp932CharLength(std::string_view text, std::size_t at) {
-    if (IsCp932LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() &&
-        text[at + 1] != '\0')
-        return 2;
+    if (IsCp932LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() && text[at + 1] != '\0') return 2;
     return 1;
 }
 

@@ -14,9 +14,7 @@ bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::stri
     switch (files.WriteNewFile(temporary, bytes)) {
     case NewFile::Written: break;
     case NewFile::NotCreated: return false;  // what lies there is not ours to remove
-    case NewFile::Failed:
-        files.Remove(temporary);
-        return false;
+    case NewFile::Failed: files.Remove(temporary); return false;
     }
     if (!files.MoveReplacing(temporary, path)) {
         files.Remove(temporary);

@@ -68,7 +68,7 @@ enum class Rounding { Floor, HalfEven };
 // result does not fit in 16 bits.
 std::optional<std::int16_t> Round16(const Decimal& d, Rounding rounding) {
     long long integer = 0;
-    int firstFraction = 0;  // the digit right after the point
+    int firstFraction = 0;     // the digit right after the point
     bool restNonZero = false;  // any digit after that one
     for (long long k = 0; k < static_cast<long long>(d.digits.size()); ++k) {
         const int digit = d.digits[static_cast<std::size_t>(k)] - '0';
@@ -94,8 +94,8 @@ std::optional<std::int16_t> Round16(const Decimal& d, Rounding rounding) {
         if (d.negative && (firstFraction != 0 || restNonZero)) ++integer;  // towards minus infinity
     } else {
         const FractionPart part = firstFraction > 5 || (firstFraction == 5 && restNonZero) ? FractionPart::AboveHalf
-                                  : firstFraction == 5                                       ? FractionPart::Half
-                                                                                              : FractionPart::BelowHalf;
+                                  : firstFraction == 5                                     ? FractionPart::Half
+                                                                                           : FractionPart::BelowHalf;
         if (HalfEvenRoundsUp(part, integer % 2 == 1)) ++integer;  // the magnitude: halves go to even either way
     }
     const long long value = d.negative ? -integer : integer;

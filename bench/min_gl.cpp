@@ -17,11 +17,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     case WM_KEYDOWN:
         if (w == VK_ESCAPE) DestroyWindow(hwnd);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, message, w, l);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(hwnd, message, w, l);
     }
 }
 }  // namespace
@@ -34,8 +31,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.lpszClassName = "MinGL";
     if (!RegisterClassA(&wc)) return 1;
     HWND hwnd = CreateWindowExA(0, "MinGL", "MinGL", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                                nullptr, instance, nullptr);
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                instance, nullptr);
     if (!hwnd) return 1;
     dc = GetDC(hwnd);
     PIXELFORMATDESCRIPTOR pfd = {};

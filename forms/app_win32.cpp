@@ -52,9 +52,7 @@ std::string ProgramFolder() {
 
 void End() { ExitProcess(0); }
 
-void MessageBoxOk(const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK);
-}
+void MessageBoxOk(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK); }
 
 HANDLE StartProgram(const std::string& path) {
     // The path is the application name, never parsed from a command line, so a
@@ -139,8 +137,7 @@ void SetMousePointer(MousePointer pointer) {
     // the window under the pointer picks its own cursor again, as on a move.
     POINT at = {};
     HWND under = GetCursorPos(&at) ? WindowFromPoint(at) : nullptr;
-    if (pointer == MousePointer::Default && under &&
-        GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
+    if (pointer == MousePointer::Default && under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
         const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
         SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
         return;

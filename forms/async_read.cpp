@@ -19,8 +19,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::size_t SchemeLength(std::string_view path) {
     if (path.empty() || !IsLetter(path[0])) return 0;
     std::size_t i = 1;
-    while (i < path.size() && (IsLetter(path[i]) || IsDigit(path[i]) || path[i] == '+' || path[i] == '-' ||
-                               path[i] == '.'))
+    while (i < path.size() &&
+           (IsLetter(path[i]) || IsDigit(path[i]) || path[i] == '+' || path[i] == '-' || path[i] == '.'))
         ++i;
     return i < path.size() && path[i] == ':' ? i : 0;
 }

@@ -132,8 +132,8 @@ HWND ReaderWindow() {
     cls.hInstance = GetModuleHandleW(nullptr);
     cls.lpszClassName = kReaderClass;
     RegisterClassW(&cls);
-    readerWindow = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+    readerWindow =
+        CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
     return readerWindow;
 }
 }  // namespace
@@ -166,7 +166,7 @@ bool AsyncReader::Start(const std::string& path, const std::string& name, unsign
         job->target = std::move(target);
         job->policy = CachePolicyFor(options);
         const auto [entry, inserted] = Reads().emplace(job->id, Entry{this, name, job.get()});
-        if (!inserted) return false;  // its id is still taken after 2^32 reads
+        if (!inserted) return false;         // its id is still taken after 2^32 reads
         Job* const started = job.release();  // the registry's and the worker's now
         liveThreads.fetch_add(1);
         const std::uintptr_t thread = _beginthreadex(nullptr, 0, &Work, started, 0, nullptr);

@@ -25,19 +25,19 @@ std::string BuildBitmapFile24(std::int32_t width, std::int32_t height, const std
     out.reserve(kHeaders + static_cast<std::size_t>(pixels) + kTrailer);
     out += "BM";
     Put32(out, kHeaders + static_cast<std::uint32_t>(pixels) + kTrailer);  // bfSize: the whole file
-    Put32(out, 0);                                                       // reserved
-    Put32(out, kHeaders);                                                // bfOffBits
-    Put32(out, 40);                                                      // biSize
+    Put32(out, 0);                                                         // reserved
+    Put32(out, kHeaders);                                                  // bfOffBits
+    Put32(out, 40);                                                        // biSize
     Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height));                      // positive: bottom-up
-    Put16(out, 1);                                                       // planes
-    Put16(out, 24);                                                      // bits per pixel
-    Put32(out, 0);                                                       // uncompressed
-    Put32(out, static_cast<std::uint32_t>(pixels));                      // biSizeImage
+    Put32(out, static_cast<std::uint32_t>(height));  // positive: bottom-up
+    Put16(out, 1);                                   // planes
+    Put16(out, 24);                                  // bits per pixel
+    Put32(out, 0);                                   // uncompressed
+    Put32(out, static_cast<std::uint32_t>(pixels));  // biSizeImage
     Put32(out, static_cast<std::uint32_t>(pixelsPerMetre));
     Put32(out, static_cast<std::uint32_t>(pixelsPerMetre));
-    Put32(out, 0);                                                       // colours used
-    Put32(out, 0);                                                       // colours important
+    Put32(out, 0);  // colours used
+    Put32(out, 0);  // colours important
     out.append(rows, 0, static_cast<std::size_t>(pixels));
     out.append(kTrailer, '\0');
     return out;

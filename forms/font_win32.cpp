@@ -12,8 +12,8 @@ namespace {
 // Japanese faces in order of preference: the Windows ones first, then those
 // that Linux systems (and so Wine) commonly have.
 const wchar_t* const kJapaneseFaces[] = {
-    L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI", L"Yu Gothic UI",
-    L"IPAPGothic",     L"IPAGothic",  L"VL PGothic",   L"Noto Sans CJK JP", L"TakaoPGothic",
+    L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI",        L"Yu Gothic UI",
+    L"IPAPGothic",      L"IPAGothic",  L"VL PGothic",   L"Noto Sans CJK JP", L"TakaoPGothic",
 };
 
 int CALLBACK NoteFound(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -40,7 +40,8 @@ std::wstring FindFace(const std::wstring& face, BYTE charset) {
 
 FontSpec DefaultFont() {
     FontSpec font;
-    font.name = "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x81\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";  // ＭＳ Ｐゴシック
+    font.name =
+        "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x81\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";  // ＭＳ Ｐゴシック
     font.sizeCentipoints = 900;
     font.charset = SHIFTJIS_CHARSET;
     return font;
@@ -57,8 +58,8 @@ std::wstring ResolveFaceName(const FontSpec& font) {
 }
 
 OwnedFont CreateFontFor(const FontSpec& font, float twipsPerPixelY) {
-    const int dpi = twipsPerPixelY > 0 ? RoundToInt32(kTwipsPerInch / static_cast<double>(twipsPerPixelY)).value_or(0)
-                                       : 0;
+    const int dpi =
+        twipsPerPixelY > 0 ? RoundToInt32(kTwipsPerInch / static_cast<double>(twipsPerPixelY)).value_or(0) : 0;
     // Fractional points: 9.75 point is 13 pixels at 96 dots per inch, 20
     // (19.5) at 144.
     const int height =

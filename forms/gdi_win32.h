@@ -44,7 +44,7 @@ public:
         if (handle_) detail::CountGdi(1);
     }
     Handle Get() const { return handle_; }
-    Handle Release() { 
+    Handle Release() {
         if (handle_) detail::CountGdi(-1);
         return std::exchange(handle_, nullptr);
     }

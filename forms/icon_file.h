@@ -13,9 +13,9 @@ enum class IconFileKind : std::uint16_t { Icon = 1, Cursor = 2 };
 
 struct IconFileImage {
     IconFileKind kind = IconFileKind::Icon;
-    std::int32_t width = 0, height = 0;    // 0 in the file means 256
+    std::int32_t width = 0, height = 0;        // 0 in the file means 256
     std::uint16_t hotspotX = 0, hotspotY = 0;  // cursors only
-    std::size_t offset = 0, size = 0;      // the image's bytes within the file
+    std::size_t offset = 0, size = 0;          // the image's bytes within the file
 };
 
 // The image whose size is closest to wanted (an exact match first, then the

@@ -18,8 +18,8 @@ std::string PictureRows24(const Picture& picture) {
     info.bmiHeader.biCompression = BI_RGB;
     std::string rows(static_cast<std::size_t>(BitmapStride24(size.cx) * size.cy), '\0');
     HDC screen = GetDC(nullptr);
-    const int got = GetDIBits(screen, picture.Handle(), 0, static_cast<UINT>(size.cy), rows.data(), &info,
-                              DIB_RGB_COLORS);
+    const int got =
+        GetDIBits(screen, picture.Handle(), 0, static_cast<UINT>(size.cy), rows.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (got != size.cy) return {};
     return rows;

@@ -134,8 +134,8 @@ Picture Picture::FromIconResource(int id, int size, int drawSize) {
     // An image of the group at its own size: the system would stretch
     // another one roughly, where Draw resamples it smoothly.
     const int load = IconGroupSize(id, drawSize > 0 ? drawSize : size).value_or(size);
-    picture.icon_ = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, load, load, 0));
+    picture.icon_ =
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, load, load, 0));
     if (picture.icon_) {
         picture.kind_ = Kind::Icon;
         if (load != size) picture.nominal_ = {size, size};

@@ -157,12 +157,8 @@ bool DecodeValue(std::uint8_t type, const std::uint8_t* p, std::size_t size, Pro
         if (size != 4) return false;
         value.emplace<Colour>(Colour{Reader::LoadU32(p)});
         return true;
-    case PropertyType::String:
-        value.emplace<std::string>(reinterpret_cast<const char*>(p), size);
-        return true;
-    case PropertyType::Bytes:
-        value.emplace<PropertyBytes>(p, p + size);
-        return true;
+    case PropertyType::String: value.emplace<std::string>(reinterpret_cast<const char*>(p), size); return true;
+    case PropertyType::Bytes: value.emplace<PropertyBytes>(p, p + size); return true;
     case PropertyType::Font: {
         if (size < kFontFixedBytes) return false;
         const std::uint8_t flags = p[6];
@@ -260,8 +256,7 @@ void PropertyStore::RemoveChangedListener(ListenerId id) {
         if (slot.id == id) slot.listener = nullptr;
     // While a notification walks the list, slots only go blank; they are
     // dropped once it has finished.
-    if (notifyDepth_ == 0)
-        std::erase_if(listeners_, [](const ListenerSlot& s) { return !s.listener; });
+    if (notifyDepth_ == 0) std::erase_if(listeners_, [](const ListenerSlot& s) { return !s.listener; });
 }
 
 void PropertyStore::Notify(const std::string& name) {
@@ -274,8 +269,7 @@ void PropertyStore::Notify(const std::string& name) {
         Listener call = listeners_[i].listener;  // survives its own removal
         call(name);
     }
-    if (--notifyDepth_ == 0)
-        std::erase_if(listeners_, [](const ListenerSlot& s) { return !s.listener; });
+    if (--notifyDepth_ == 0) std::erase_if(listeners_, [](const ListenerSlot& s) { return !s.listener; });
 }
 
 void PropertyStore::Clear() {
@@ -322,8 +316,7 @@ bool PropertyStore::Parse(std::span<const std::uint8_t> bytes) {
         if (!in.U8(type) || !in.U32(valueLength) || !in.Take(valueLength, value)) return false;
         PropertyEntry entry;
         entry.key.assign(reinterpret_cast<const char*>(key), keyLength);
-        if (std::any_of(entry.key.begin(), entry.key.end(), [](char c) { return c != LowerAscii(c); }))
-            return false;
+        if (std::any_of(entry.key.begin(), entry.key.end(), [](char c) { return c != LowerAscii(c); })) return false;
         if (!DecodeValue(type, value, valueLength, entry.value)) return false;
         entries.push_back(std::move(entry));
     }

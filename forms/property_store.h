@@ -93,7 +93,7 @@ struct FontSpec {
     bool italic = false;
     bool underline = false;
     bool strikethrough = false;
-    std::uint8_t charset = 1;          // 1 the default set, 128 Shift-JIS
+    std::uint8_t charset = 1;  // 1 the default set, 128 Shift-JIS
     bool operator==(const FontSpec&) const = default;
 };
 
@@ -113,18 +113,17 @@ struct PictureData {
 };
 
 // The alternatives in the order of PropertyType, Bool first.
-using PropertyValue = std::variant<bool, std::uint8_t, std::int16_t, std::int32_t, Colour, std::string,
-                                   PropertyBytes, FontSpec, PictureData>;
+using PropertyValue = std::variant<bool, std::uint8_t, std::int16_t, std::int32_t, Colour, std::string, PropertyBytes,
+                                   FontSpec, PictureData>;
 
 PropertyType TypeOf(const PropertyValue& value);
 
 // The C++ types a value can have, for the typed Read and Write below.
 template <class T>
-concept PropertyValueType = std::is_same_v<T, bool> || std::is_same_v<T, std::uint8_t> ||
-                            std::is_same_v<T, std::int16_t> || std::is_same_v<T, std::int32_t> ||
-                            std::is_same_v<T, Colour> || std::is_same_v<T, std::string> ||
-                            std::is_same_v<T, PropertyBytes> || std::is_same_v<T, FontSpec> ||
-                            std::is_same_v<T, PictureData>;
+concept PropertyValueType =
+    std::is_same_v<T, bool> || std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::int16_t> ||
+    std::is_same_v<T, std::int32_t> || std::is_same_v<T, Colour> || std::is_same_v<T, std::string> ||
+    std::is_same_v<T, PropertyBytes> || std::is_same_v<T, FontSpec> || std::is_same_v<T, PictureData>;
 
 struct PropertyEntry {
     std::string key;  // lower case

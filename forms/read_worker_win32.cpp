@@ -80,9 +80,8 @@ private:
 };
 
 bool ReadLocalFile(const char* path, Transfer& transfer) {
-    FileHandle file{CreateFileA(path, GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    FileHandle file{CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (file.handle == INVALID_HANDLE_VALUE) return transfer.Fail(ReadFault::Open, GetLastError());
     // Files on disk only: a pipe, console or serial port could block forever.
     if (GetFileType(file.handle) != FILE_TYPE_DISK) return transfer.Fail(ReadFault::Open, ERROR_INVALID_FUNCTION);
@@ -143,7 +142,8 @@ bool ReadHttp(const Job& job, Transfer& transfer) {
     InternetHandle session{OpenSession()};
     if (!session.handle) return transfer.Fail(ReadFault::Open, GetLastError());
     DWORD timeout = kReadTimeoutMs;
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
         InternetSetOptionA(session.handle, option, &timeout, sizeof timeout);
 
     DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES;

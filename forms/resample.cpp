@@ -53,7 +53,8 @@ std::vector<std::uint32_t> ResamplePremultiplied(std::span<const std::uint32_t> 
         for (std::size_t x = 0; x < w; ++x) {
             Channels sum = {};
             for (const Tap& tap : across[x])
-                for (int c = 0; c < 4; ++c) sum[c] += tap.weight * static_cast<float>((in[tap.index] >> (8 * c)) & 0xFF);
+                for (int c = 0; c < 4; ++c)
+                    sum[c] += tap.weight * static_cast<float>((in[tap.index] >> (8 * c)) & 0xFF);
             rows[static_cast<std::size_t>(y) * w + x] = sum;
         }
     }

@@ -23,7 +23,8 @@ std::int32_t TwipsToPixels(std::int32_t twips, float twipsPerPixel) {
 
 std::int32_t PictureToDevicePixels(std::int32_t picturePixels, float twipsPerPixel) {
     if (!UsableFactor(twipsPerPixel)) return 0;
-    return RoundHalfEven(static_cast<double>(picturePixels) * kTwipsPerPicturePixel / static_cast<double>(twipsPerPixel));
+    return RoundHalfEven(static_cast<double>(picturePixels) * kTwipsPerPicturePixel /
+                         static_cast<double>(twipsPerPixel));
 }
 
 std::optional<std::int16_t> PixelsToTwips16(std::int32_t pixels, float twipsPerPixel) {

@@ -13,11 +13,10 @@ void WindowedControl::Realize() {
     if (hwnd_ || !parent) return;
     RegisterClasses();
     const RECT r = PixelRect();
-    hwnd_ = CreateWindowExW(exStyle_, windowClass_, L"",
-                            style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) |
-                                (Enabled() ? 0 : WS_DISABLED),
-                            r.left, r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(
+        exStyle_, windowClass_, L"",
+        style_ | WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (Enabled() ? 0 : WS_DISABLED), r.left,
+        r.top, r.right - r.left, r.bottom - r.top, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (hwnd_) Created();
 }
 void WindowedControl::Layout() {
@@ -30,9 +29,7 @@ void WindowedControl::SetEnabled(bool enabled) {
     Control::SetEnabled(enabled);
     if (hwnd_) EnableWindow(hwnd_, enabled);
 }
-bool WindowedControl::CanFocus() const {
-    return tabStop_ && hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_);
-}
+bool WindowedControl::CanFocus() const { return tabStop_ && hwnd_ && IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_); }
 void WindowedControl::SetFocus() {
     if (hwnd_) ::SetFocus(hwnd_);
 }
@@ -72,8 +69,7 @@ void ComboBox::SetText(const std::wstring& text) {
     if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
 }
 
-PictureBox::PictureBox(Container& container)
-    : WindowedControl(container, kPictureBoxClass, WS_CLIPCHILDREN) {}
+PictureBox::PictureBox(Container& container) : WindowedControl(container, kPictureBoxClass, WS_CLIPCHILDREN) {}
 void PictureBox::Created() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureBox::WindowProc));

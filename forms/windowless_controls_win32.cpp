@@ -57,14 +57,12 @@ void Label::SetAlignment(Alignment alignment) {
 }
 void Label::SetEnabled(bool enabled) { Control::SetEnabled(enabled); }
 
-void Label::DrawCaption(HDC dc, const std::wstring& caption, RECT r, HFONT font, COLORREF colour,
-                        Alignment alignment, bool enabled) {
+void Label::DrawCaption(HDC dc, const std::wstring& caption, RECT r, HFONT font, COLORREF colour, Alignment alignment,
+                        bool enabled) {
     HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = GetTextColor(dc);
-    const UINT align = alignment == Alignment::Center  ? DT_CENTER
-                       : alignment == Alignment::Right ? DT_RIGHT
-                                                       : DT_LEFT;
+    const UINT align = alignment == Alignment::Center ? DT_CENTER : alignment == Alignment::Right ? DT_RIGHT : DT_LEFT;
     // A label one line high shows its caption on that line, even when a
     // substitute font runs a few pixels wider than the one it was laid out
     // for; a taller one wraps, breaking long words (paths) as an edit box does.

@@ -44,15 +44,12 @@ void RunForm::OnLoad() {
         music_->StartCdMusic();
         timer2.SetEnabled(true);
         break;
-    case MusicSource::Wav:
-        music_->StartWavMusic();
-        break;
+    case MusicSource::Wav: music_->StartWavMusic(); break;
     case MusicSource::Mp3:
         music_->StartMp3Music();
         timer1.SetEnabled(true);
         break;
-    case MusicSource::None:
-        break;
+    case MusicSource::None: break;
     }
 }
 

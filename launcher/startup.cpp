@@ -12,8 +12,8 @@ std::int32_t PreviewParent(const std::string& arguments) {
     return arguments.size() > 3 ? LenientInt32(arguments.substr(3)) : 0;
 }
 
-StartupOutcome RunStartup(StartupPlatform& platform, const std::string& arguments,
-                          const std::string& programFolder, StartupState& state) {
+StartupOutcome RunStartup(StartupPlatform& platform, const std::string& arguments, const std::string& programFolder,
+                          StartupState& state) {
     // Both are always asked, even when the first one answers.
     const bool running = platform.WindowExists(kRunFormTitle);
     const bool configuring = platform.WindowExists(kSettingsTitle);

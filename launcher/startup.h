@@ -14,7 +14,6 @@ char SwitchLetter(const std::string& arguments);
 // The /p handle: the arguments from character 4 on ("/p 1234", "/p:1234").
 std::int32_t PreviewParent(const std::string& arguments);
 
-
 class StartupPlatform {
 public:
     virtual ~StartupPlatform() = default;
@@ -30,8 +29,8 @@ public:
 };
 
 enum class StartupOutcome {
-    End,         // nothing is left loaded: the process ends
-    RunLoop,     // a form is loaded: run the user-interface loop
+    End,      // nothing is left loaded: the process ends
+    RunLoop,  // a form is loaded: run the user-interface loop
 };
 
 struct StartupState {
@@ -39,5 +38,5 @@ struct StartupState {
     std::int32_t cursorCount = 0;  // from hiding the cursor for /s
 };
 
-StartupOutcome RunStartup(StartupPlatform& platform, const std::string& arguments,
-                          const std::string& programFolder, StartupState& state);
+StartupOutcome RunStartup(StartupPlatform& platform, const std::string& arguments, const std::string& programFolder,
+                          StartupState& state);

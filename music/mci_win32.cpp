@@ -11,8 +11,8 @@ namespace {
 class Win32Multimedia final : public MultimediaApi {
 public:
     std::uint32_t SendString(const std::string& command, std::span<char> reply) noexcept override {
-        return mciSendStringA(command.c_str(), reply.empty() ? nullptr : reply.data(),
-                              static_cast<UINT>(reply.size()), nullptr);
+        return mciSendStringA(command.c_str(), reply.empty() ? nullptr : reply.data(), static_cast<UINT>(reply.size()),
+                              nullptr);
     }
     bool GetErrorString(std::uint32_t code, std::span<char> text) noexcept override {
         return mciGetErrorStringA(code, text.data(), static_cast<UINT>(text.size())) != FALSE;

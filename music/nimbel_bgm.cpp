@@ -17,21 +17,16 @@ constexpr char kNoCommandText[] =
     "\x83\x52\x83\x7d\x83\x93\x83\x68\x95\xb6\x8e\x9a\x97\xf1\x82\xaa\x8e\x77"
     "\x92\xe8\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb9\x82\xf1";
 // "Error (文字列が取れません)" (the error text could not be fetched)
-constexpr char kNoErrorText[] =
-    "Error (\x95\xb6\x8e\x9a\x97\xf1\x82\xaa\x8e\xe6\x82\xea\x82\xdc\x82\xb9\x82\xf1)";
+constexpr char kNoErrorText[] = "Error (\x95\xb6\x8e\x9a\x97\xf1\x82\xaa\x8e\xe6\x82\xea\x82\xdc\x82\xb9\x82\xf1)";
 
 std::string TextUpToNul(std::span<const char> buffer) {
     return std::string(UpToNul(std::string_view(buffer.data(), buffer.size())));
 }
 
 // The first seven characters of a mode buffer, compared case-sensitively.
-bool ModeIs(std::span<const char> buffer, const char (&mode)[8]) {
-    return std::memcmp(buffer.data(), mode, 7) == 0;
-}
+bool ModeIs(std::span<const char> buffer, const char (&mode)[8]) { return std::memcmp(buffer.data(), mode, 7) == 0; }
 
-bool IsFailure(std::string_view statusReply) {
-    return ContainsUpperCased(statusReply, "ERR");
-}
+bool IsFailure(std::string_view statusReply) { return ContainsUpperCased(statusReply, "ERR"); }
 
 // The file name goes between double quotes in the open command. A quote would
 // end the name early and let the rest of it be read as command words, and
@@ -50,9 +45,7 @@ bool IsQuotableFileName(std::string_view name) {
 Nimbel_BGM::Nimbel_BGM(MultimediaApi& mci, MusicSettings settings) noexcept
     : mci_(mci), settings_(std::move(settings)) {}
 
-std::uint32_t Nimbel_BGM::Send(const std::string& command) noexcept {
-    return mci_.SendString(command, {});
-}
+std::uint32_t Nimbel_BGM::Send(const std::string& command) noexcept { return mci_.SendString(command, {}); }
 
 std::int32_t Nimbel_BGM::MciSend(const std::string& command, std::string& reply) noexcept {
     if (command.empty()) {
@@ -77,8 +70,7 @@ std::string Nimbel_BGM::MciStatus(const std::string& command) noexcept {
     return reply;
 }
 
-std::int32_t Nimbel_BGM::MciPlay(const std::string& device, const std::string& from,
-                                 const std::string& to) noexcept {
+std::int32_t Nimbel_BGM::MciPlay(const std::string& device, const std::string& from, const std::string& to) noexcept {
     std::string command = "play " + device;
     if (!from.empty()) command += " from " + from;
     if (!to.empty()) command += " to " + to;
@@ -128,8 +120,7 @@ void Nimbel_BGM::PollCdMusic() noexcept {
     // into the play command. A failed query must not become the command
     // "play cdaudio from Error:275"; this step plays nothing and the next
     // poll, 200 ms later, asks again.
-    const std::string from =
-        MciStatus("status cdaudio position track " + std::to_string(settings_.bgmRepeat));
+    const std::string from = MciStatus("status cdaudio position track " + std::to_string(settings_.bgmRepeat));
     if (IsFailure(from)) return;
     MciPlay("cdaudio", from, "");
 }
@@ -162,6 +153,4 @@ void Nimbel_BGM::StartWavMusic() noexcept {
     mci_.PlayWaveSound(settings_.bgmFile.c_str(), kSndAsync | kSndLoop);
 }
 
-void Nimbel_BGM::StopWavMusic() noexcept {
-    mci_.PlayWaveSound(nullptr, 0);
-}
+void Nimbel_BGM::StopWavMusic() noexcept { mci_.PlayWaveSound(nullptr, 0); }

@@ -46,8 +46,7 @@ public:
     // The reply of a status command, or "Error:" and the code when it fails.
     std::string MciStatus(const std::string& command) noexcept;
     // "play <device>[ from <from>][ to <to>]" through MciSend.
-    std::int32_t MciPlay(const std::string& device, const std::string& from,
-                         const std::string& to) noexcept;
+    std::int32_t MciPlay(const std::string& device, const std::string& from, const std::string& to) noexcept;
 
     static constexpr std::size_t kReplySize = 512;
     static constexpr std::size_t kCdModeSize = 255;

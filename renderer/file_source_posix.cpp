@@ -9,9 +9,7 @@ class PosixFileSource final : public ByteSource {
 public:
     explicit PosixFileSource(std::FILE* file) : file_(file) {}
     ~PosixFileSource() override { std::fclose(file_); }
-    std::size_t Read(void* destination, std::size_t n) override {
-        return std::fread(destination, 1, n, file_);
-    }
+    std::size_t Read(void* destination, std::size_t n) override { return std::fread(destination, 1, n, file_); }
     std::uint64_t Size() const override {
         struct stat info {};
         if (fstat(fileno(file_), &info) != 0 || info.st_size < 0) return 0;

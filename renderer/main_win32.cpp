@@ -21,15 +21,28 @@ void SetupPixelFormat(HDC dc) {
         1,
         PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
         PFD_TYPE_RGBA,
-        0,                    // colour depth: the display's, filled on first use
-        0, 0, 0, 0, 0, 0,     // colour bits and shifts
-        0, 0,                 // alpha
-        0, 0, 0, 0, 0,        // accumulation
-        16,                   // depth
-        0,                    // stencil
-        0,                    // auxiliary buffers
+        0,  // colour depth: the display's, filled on first use
+        0,
+        0,
+        0,
+        0,
+        0,
+        0,  // colour bits and shifts
+        0,
+        0,  // alpha
+        0,
+        0,
+        0,
+        0,
+        0,   // accumulation
+        16,  // depth
+        0,   // stencil
+        0,   // auxiliary buffers
         PFD_MAIN_PLANE,
-        0, 0, 0, 0,
+        0,
+        0,
+        0,
+        0,
     };
     static bool depthTaken = false;
     if (!depthTaken) {
@@ -87,8 +100,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
             DestroyWindow(hwnd);
         }
         return 0;  // every other key is swallowed
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 }  // namespace
@@ -104,10 +116,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = kRendererWindowName;
     if (!RegisterClassA(&windowClass)) return 0;
 
-    HWND hwnd = CreateWindowExA(0, kRendererWindowName, kRendererWindowName,
-                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, kRendererWindowName, kRendererWindowName, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                        CW_USEDEFAULT, CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                        nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 0;
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);

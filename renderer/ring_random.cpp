@@ -5,6 +5,4 @@ int CrtRandom::Next() {
     return static_cast<int>((state_ >> 16) & 0x7FFFu);
 }
 
-double RandomUpTo(CrtRandom& random, double x) {
-    return random.Next() * (1.0 / 32768.0) * x;
-}
+double RandomUpTo(CrtRandom& random, double x) { return random.Next() * (1.0 / 32768.0) * x; }

@@ -18,9 +18,8 @@ bool InitScene() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // A zero height cannot come from a full-screen window; guard the division.
-    const double aspect = clientHeight != 0
-                              ? static_cast<double>(clientWidth) / static_cast<double>(clientHeight)
-                              : 1.0;
+    const double aspect =
+        clientHeight != 0 ? static_cast<double>(clientWidth) / static_cast<double>(clientHeight) : 1.0;
     gluPerspective(55.0, aspect, 1.0, 20.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

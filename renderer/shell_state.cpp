@@ -28,8 +28,7 @@ void StepFrameClock(std::int64_t currentCount) {
         frameSeconds = 0.0f;
         return;
     }
-    const double t = static_cast<double>(counterCurrent - counterStart) /
-                     static_cast<double>(counterFrequency);
+    const double t = static_cast<double>(counterCurrent - counterStart) / static_cast<double>(counterFrequency);
     frameSeconds = static_cast<float>(t - static_cast<double>(elapsedSeconds));
     elapsedSeconds = static_cast<float>(t);
 }

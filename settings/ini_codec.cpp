@@ -149,9 +149,7 @@ std::string_view StripOnePairOfQuotes(std::string_view value) {
     return value;
 }
 
-bool HasLineEnd(std::string_view text) {
-    return text.find_first_of("\r\n") != std::string_view::npos;
-}
+bool HasLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 bool EndsInLoneLeadByte(std::string_view text) {
     if (text.empty()) return false;
@@ -187,8 +185,8 @@ std::string IniGetString(std::string_view file, std::string_view section, std::s
     return std::string(value.substr(0, bufferSize - 1));
 }
 
-std::optional<std::string> IniSetString(std::string_view file, std::string_view section,
-                                        std::string_view key, std::string_view value) {
+std::optional<std::string> IniSetString(std::string_view file, std::string_view section, std::string_view key,
+                                        std::string_view value) {
     section = NormaliseName(section);
     key = NormaliseName(key);
     value = UpToNul(value);

@@ -43,8 +43,7 @@
 
 // What GetPrivateProfileStringA(section, key, "", buffer, bufferSize, ...)
 // leaves in the buffer, up to its terminating NUL, for a file holding `file`.
-std::string IniGetString(std::string_view file, std::string_view section, std::string_view key,
-                         std::size_t bufferSize);
+std::string IniGetString(std::string_view file, std::string_view section, std::string_view key, std::size_t bufferSize);
 
 // The bytes of the file after setting section/key to value, starting from
 // `file` (empty for a file that does not exist yet). Nothing when the edit is
@@ -56,5 +55,5 @@ std::string IniGetString(std::string_view file, std::string_view section, std::s
 // - a section or key ending in a lone lead byte, which would swallow the
 //   following ']' or '=' on reading;
 // - a file starting with a UTF-16 byte-order mark, whose text is not ANSI.
-std::optional<std::string> IniSetString(std::string_view file, std::string_view section,
-                                        std::string_view key, std::string_view value);
+std::optional<std::string> IniSetString(std::string_view file, std::string_view section, std::string_view key,
+                                        std::string_view value);

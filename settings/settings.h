@@ -27,9 +27,9 @@ struct StoredSettings {
 // Names in the file: code page 932 bytes (the sources are UTF-8).
 inline constexpr std::string_view kSettingsFileName = "Velmora.ini";
 inline constexpr std::string_view kSettingsSection = "Section";
-inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";                // "BGM区分"
-inline constexpr std::string_view kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";          // "BGMﾘﾋﾟｰﾄ", half-width kana
-inline constexpr std::string_view kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";                // "BGMﾌｧｲﾙ", half-width kana
+inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";        // "BGM区分"
+inline constexpr std::string_view kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";  // "BGMﾘﾋﾟｰﾄ", half-width kana
+inline constexpr std::string_view kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";        // "BGMﾌｧｲﾙ", half-width kana
 
 // The settings file holds a few short lines. Anything larger is not ours:
 // it reads as if it were empty and is never rewritten, so a big foreign file

@@ -23,7 +23,7 @@ constexpr char kHomePage[] = "https://velmora.example/";
 
 // Texts the system takes in its ANSI form: code page 932 bytes.
 constexpr char kBrowseFilter[] = "BGM\xCC\xA7\xB2\xD9 (MP3 WAV)\0*.MP3;*.WAV\0";  // "BGMﾌｧｲﾙ (MP3 WAV)"
-constexpr char kBrowseTitle[] = "\xCC\xA7\xB2\xD9\x82\xF0\x8A\x4A\x82\xAD";          // "ﾌｧｲﾙを開く"
+constexpr char kBrowseTitle[] = "\xCC\xA7\xB2\xD9\x82\xF0\x8A\x4A\x82\xAD";       // "ﾌｧｲﾙを開く"
 constexpr DWORD kFileBufferChars = 255;
 
 const COLORREF kGrey = RGB(0xC0, 0xC0, 0xC0);

@@ -29,7 +29,10 @@ struct Frame {
     std::array<std::uint32_t, 256> palette{};
 
     Frame(std::string n, std::int32_t w, std::int32_t h, const std::function<std::uint8_t(int, int)>& pixel)
-        : name(std::move(n)), width(w), height(h), topDown(std::size_t(w) * h),
+        : name(std::move(n)),
+          width(w),
+          height(h),
+          topDown(std::size_t(w) * h),
           strip(std::size_t(StripRowBytes(w)) * h) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -98,8 +101,8 @@ int main(int argc, char** argv) {
         return std::uint8_t(y < 5 || y >= 45 ? 200 : 3);
     });
 
-    std::printf("%-18s %8s %12s %12s %7s %10s %10s %7s\n", "frame", "pixels", "ours Mpx/s", "giflib Mpx/s",
-                "speed", "ours B", "giflib B", "size");
+    std::printf("%-18s %8s %12s %12s %7s %10s %10s %7s\n", "frame", "pixels", "ours Mpx/s", "giflib Mpx/s", "speed",
+                "ours B", "giflib B", "size");
     for (const Frame& f : frames) {
         std::vector<GifColorType> colours(256);
         for (int i = 0; i < 256; ++i)
@@ -108,13 +111,15 @@ int main(int argc, char** argv) {
         std::vector<double> ours, theirs;
         std::size_t oursSize = 0, theirSize = 0;
         for (int r = 0; r < rounds; ++r) {
-            ours.push_back(Rate(f, ms, [&] { return BuildFrameGif(f.Source()).size(); }, oursSize));
-            theirs.push_back(Rate(f, ms, [&] { return GiflibEncode(f, map); }, theirSize));
+            ours.push_back(Rate(
+                f, ms, [&] { return BuildFrameGif(f.Source()).size(); }, oursSize));
+            theirs.push_back(Rate(
+                f, ms, [&] { return GiflibEncode(f, map); }, theirSize));
         }
         GifFreeMapObject(map);
         const double a = Median(ours), b = Median(theirs);
-        std::printf("%-18s %8d %12.1f %12.1f %6.2fx %10zu %10zu %6.3fx\n", f.name.c_str(), f.width * f.height,
-                    a / 1e6, b / 1e6, a / b, oursSize, theirSize, double(oursSize) / double(theirSize));
+        std::printf("%-18s %8d %12.1f %12.1f %6.2fx %10zu %10zu %6.3fx\n", f.name.c_str(), f.width * f.height, a / 1e6,
+                    b / 1e6, a / b, oursSize, theirSize, double(oursSize) / double(theirSize));
     }
     std::printf("speed = ours / giflib pixels per second (target >= 1.00x); size = ours / giflib bytes\n");
     return 0;

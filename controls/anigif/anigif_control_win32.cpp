@@ -58,9 +58,7 @@ FileContents ReadGifFile(const std::string& fileName, std::size_t maxBytes) {
 }  // namespace
 
 ucAniGIF::ucAniGIF(forms::Container& container)
-    : UserControl(container),
-      AniGifSurface(static_cast<AniGifSurfaceHost&>(*this)),
-      timer_([this] { TimerFired(); }) {
+    : UserControl(container), AniGifSurface(static_cast<AniGifSurfaceHost&>(*this)), timer_([this] { TimerFired(); }) {
     // The download's reports arrive on the user-interface thread, like every
     // other event of the control.
     download_.onProgress = [this](const std::string& name, const forms::ReadProgress& progress) {

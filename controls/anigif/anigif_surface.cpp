@@ -51,7 +51,8 @@ std::string_view PropertyHelp(std::string_view name) {
         {"FrameCount", "Returns the number of frames within the GIF"},
         {"ActualWidth", "Original width of the overall GIF image"},
         {"ActualHeight", "Original height of the overall GIF image"},
-        {"Stretch", "Returns/sets a value that determines whether a graphic resizes to fit the size of an Image control"},
+        {"Stretch",
+         "Returns/sets a value that determines whether a graphic resizes to fit the size of an Image control"},
         {"MinFrameDelay", "The minimum number of milliseconds a frame will remain before it is replaced."},
         {"Loops", "The number of loops that will occur before animation stops. Zero will loop infintely"},
         {"LoopsRemaining", "Returns remaining number of loops before animation terminates"},
@@ -81,9 +82,7 @@ std::optional<std::size_t> ArrayByteCount(std::size_t elementSize, std::span<con
 AniGifSurface::AniGifSurface(AniGifSurfaceHost& host) : host_(host), player_(host) {}
 
 std::int32_t AniGifSurface::ActualWidth() const { return Truncate(host_.PixelsToContainerX(player_.ActualWidth())); }
-std::int32_t AniGifSurface::ActualHeight() const {
-    return Truncate(host_.PixelsToContainerY(player_.ActualHeight()));
-}
+std::int32_t AniGifSurface::ActualHeight() const { return Truncate(host_.PixelsToContainerY(player_.ActualHeight())); }
 
 void AniGifSurface::Resized(std::int32_t width, std::int32_t height) {
     // The resize this handling makes raises the event once more: ignored.

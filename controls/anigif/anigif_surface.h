@@ -61,7 +61,7 @@ constexpr std::size_t kGifRemoteMinimumBytes = 15;
 class AniGifSurface {
 public:
     std::int32_t FrameCount() const { return player_.FrameCount(); }  // 0 when nothing is loaded
-    void SetFrameCount(std::int32_t) {}                                // accepted and ignored
+    void SetFrameCount(std::int32_t) {}                               // accepted and ignored
     // The logical size in the container's units, truncated.
     std::int32_t ActualWidth() const;
     std::int32_t ActualHeight() const;

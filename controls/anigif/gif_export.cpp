@@ -12,7 +12,7 @@ constexpr std::uint32_t kEndCode = 257;
 constexpr std::uint32_t kFirstFreeCode = 258;
 constexpr std::uint32_t kCodeLimit = 4096;  // 12-bit codes
 constexpr int kFirstWidth = 9;
-constexpr std::int32_t kHashSlots = 5003;   // a prime above the 3838 codes one table can hold
+constexpr std::int32_t kHashSlots = 5003;  // a prime above the 3838 codes one table can hold
 constexpr int kMaxBlockData = 254;
 constexpr std::int32_t kHeaderBytes = 13 + 768 + 8 + 10 + 1;  // with the transparency extension
 
@@ -106,9 +106,9 @@ private:
     }
 
     OutputBuffer& out_;
-    std::uint8_t* data_;            // the open block's first data byte
+    std::uint8_t* data_;  // the open block's first data byte
     int filled_ = 0;
-    std::uint32_t bitBuffer_ = 0;   // fewer than 8 + 12 bits pending
+    std::uint32_t bitBuffer_ = 0;  // fewer than 8 + 12 bits pending
     int bitCount_ = 0;
 };
 

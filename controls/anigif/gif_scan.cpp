@@ -188,8 +188,7 @@ ScanStep ReadImage(Cursor& in, GifScan& scan, PendingFrame& pending) {
     GifFrame& frame = pending.frame;
     std::uint16_t left, top, width, height;
     std::uint8_t packed;
-    if (!in.ReadWord(left) || !in.ReadWord(top) || !in.ReadWord(width) || !in.ReadWord(height) ||
-        !in.ReadByte(packed))
+    if (!in.ReadWord(left) || !in.ReadWord(top) || !in.ReadWord(width) || !in.ReadWord(height) || !in.ReadByte(packed))
         return ScanStep::Stop;
     frame.frameLeft = left;
     frame.frameTop = top;

@@ -25,9 +25,9 @@ struct GifFrame {
     std::int32_t frameTop = 0;
     std::int32_t frameWidth = 0;
     std::int32_t frameHeight = 0;
-    std::int32_t delayMs = 0;       // Graphic Control Extension delay x 10; 0 without one
-    std::int32_t paletteIndex = 0;  // 0 the global table, 1, 2, ... the local tables in file order
-    std::int32_t stripX = 0;        // left column in the frame strip, once the frame is built
+    std::int32_t delayMs = 0;           // Graphic Control Extension delay x 10; 0 without one
+    std::int32_t paletteIndex = 0;      // 0 the global table, 1, 2, ... the local tables in file order
+    std::int32_t stripX = 0;            // left column in the frame strip, once the frame is built
     std::uint8_t transparentIndex = 0;  // valid when hasTransparency is 1
     std::uint8_t hasTransparency = 0;
     std::uint8_t disposal = 0;  // 0-3

@@ -68,7 +68,7 @@ int RunExportCommand(std::span<const char* const> args, const ExportFrameLoader&
         err << "cannot write " << outPath << '\n';
         return 1;
     }
-    out << "frame " << frame << ": " << source.frameWidth << " x " << source.frameHeight << ", "
-        << exported.size() << " bytes written to " << outPath << '\n';
+    out << "frame " << frame << ": " << source.frameWidth << " x " << source.frameHeight << ", " << exported.size()
+        << " bytes written to " << outPath << '\n';
     return 0;
 }

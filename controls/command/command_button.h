@@ -23,9 +23,9 @@ constexpr int kDefaultHeightTwips = 420;
 enum State : std::uint8_t {
     kUninitialised = 0,
     kNormal = 1,
-    kHover = 2,          // pointer over the control
-    kFocused = 3,        // has the focus
-    kFocusedHover = 4,   // has the focus and the pointer is over it
+    kHover = 2,         // pointer over the control
+    kFocused = 3,       // has the focus
+    kFocusedHover = 4,  // has the focus and the pointer is over it
 };
 
 class CommandView {

@@ -37,9 +37,9 @@ std::array<SkinPiece, 8> SkinPieces(std::int32_t clientWidth, std::int32_t clien
     std::array<SkinPiece, 8> out = {};
     for (std::size_t i = 0; i < out.size(); ++i) {
         const Twips& p = pieces[i];
-        out[i] = {Px(p.dx, twipsPerPixelX), Px(p.dy, twipsPerPixelY), Px(p.dw, twipsPerPixelX),
-                  Px(p.dh, twipsPerPixelY), Px(p.sx, skin),           Px(p.sy, skin),
-                  Px(p.sw, skin),           Px(p.sh, skin)};
+        out[i] = {
+            Px(p.dx, twipsPerPixelX), Px(p.dy, twipsPerPixelY), Px(p.dw, twipsPerPixelX), Px(p.dh, twipsPerPixelY),
+            Px(p.sx, skin),           Px(p.sy, skin),           Px(p.sw, skin),           Px(p.sh, skin)};
     }
     return out;
 }

@@ -64,7 +64,7 @@ TEST(AniGifPlayer, ActionsAndTheDeferredDecode) {
 
     const auto state = [&] { return std::pair(ToProperty(loaded.player.PlayState()), loaded.player.CurrentFrame()); };
     struct Step {
-        std::int32_t action;                              // as the property takes it: 7 is no action
+        std::int32_t action;                             // as the property takes it: 7 is no action
         std::pair<std::int32_t, std::int32_t> expected;  // Action as read back, current frame
     } steps[] = {{2, {0, 1}}, {1, {1, 1}}, {2, {2, 1}}, {3, {2, 2}}, {3, {2, 3}},
                  {3, {2, 1}}, {1, {1, 1}}, {7, {1, 1}}, {0, {0, 1}}, {4, {1, 1}}};

@@ -48,7 +48,8 @@ struct TestSurface final : AniGifSurface {
 
 Bytes Gif(int frames, int loops = -1, const char* signature = "GIF89a") {
     TestGif gif{120, 50, TestPalette(4), loops, {}};
-    for (int i = 0; i < frames; ++i) gif.images.push_back(MakeImage(0, 0, 120, 50, [i](int x, int) { return (x + i) % 4; }));
+    for (int i = 0; i < frames; ++i)
+        gif.images.push_back(MakeImage(0, 0, 120, 50, [i](int x, int) { return (x + i) % 4; }));
     Bytes bytes = WriteGif(gif);
     std::copy(signature, signature + 6, bytes.begin());
     return bytes;

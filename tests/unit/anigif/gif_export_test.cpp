@@ -88,11 +88,18 @@ std::vector<int> ClearWidths(const std::vector<std::uint8_t>& data) {
 }  // namespace
 
 TEST(BuildFrameGif, RoundTripsThroughAnotherDecoder) {
-    struct Case { const char* name; std::int32_t stripWidth, stripRows, x, w, h; int flat; };
+    struct Case {
+        const char* name;
+        std::int32_t stripWidth, stripRows, x, w, h;
+        int flat;
+    };
     const Case cases[] = {
-        {"one colour", 64, 64, 0, 64, 64, 7}, {"noise", 100, 100, 0, 100, 100, -1},
-        {"1x1", 1, 1, 0, 1, 1, -1},           {"1xN", 1, 300, 0, 1, 300, -1},
-        {"Nx1", 300, 1, 0, 300, 1, -1},       {"640x480", 640, 480, 0, 640, 480, -1},
+        {"one colour", 64, 64, 0, 64, 64, 7},
+        {"noise", 100, 100, 0, 100, 100, -1},
+        {"1x1", 1, 1, 0, 1, 1, -1},
+        {"1xN", 1, 300, 0, 1, 300, -1},
+        {"Nx1", 300, 1, 0, 300, 1, -1},
+        {"640x480", 640, 480, 0, 640, 480, -1},
         // top 10, height 20 in a 50-high animation: the frame is the strip's top 20 rows
         {"inside a larger strip", 101, 50, 13, 37, 20, -1},
     };
@@ -111,7 +118,8 @@ TEST(BuildFrameGif, RoundTripsThroughAnotherDecoder) {
             expected.insert(expected.end(), row, row + c.w);
         }
         EXPECT_TRUE(Slurp(gif, c.w, c.h) == expected);
-        for (std::uint32_t p : strip.palette) table.insert(table.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
+        for (std::uint32_t p : strip.palette)
+            table.insert(table.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)});
         EXPECT_TRUE(std::equal(table.begin(), table.end(), gif.begin() + 13)) << "the palette is the global table";
     }
 }
@@ -137,11 +145,11 @@ TEST(BuildFrameGif, TransparentRunIsPinnedByteForByte) {
     source.hasTransparency = true;
     source.transparentIndex = 5;
     const auto gif = BuildFrameGif(source);
-    const std::vector<std::uint8_t> tail = {
-        0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x05, 0x00,  // control extension
-        0x2C, 0, 0, 0, 0, 6, 0, 1, 0, 0x00, 0x08,        // descriptor, code size
-        0x06, 0x00, 0x0B, 0x08, 0x1C, 0x18, 0x10,        // one sub-block
-        0x00, 0x3B};
+    const std::vector<std::uint8_t> tail = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x05, 0x00,  // control extension
+                                            0x2C, 0,    0,    0,    0,    6,    0,    1,
+                                            0,    0x00, 0x08,                          // descriptor, code size
+                                            0x06, 0x00, 0x0B, 0x08, 0x1C, 0x18, 0x10,  // one sub-block
+                                            0x00, 0x3B};
     ASSERT_EQ(gif.size(), 13 + 768 + tail.size());
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), gif.begin() + 13 + 768));
     EXPECT_EQ(0, std::memcmp(gif.data(), "GIF89a\x06\x00\x01\x00\x87\x00\x00", 13));
@@ -155,11 +163,16 @@ TEST(BuildFrameGif, SourcesOutsideTheStripOrWithoutPixelsGiveNoPicture) {
     using Change = void (*)(ExportSource&);
     const Change changes[] = {
         [](ExportSource&) {},  // the sound source, for contrast
-        [](ExportSource& s) { s.frameWidth = 0; }, [](ExportSource& s) { s.frameHeight = 0; },
-        [](ExportSource& s) { s.frameWidth = -4; }, [](ExportSource& s) { s.stripX = -1; },
-        [](ExportSource& s) { s.stripX = 5; }, [](ExportSource& s) { s.stripRows = 3; },
-        [](ExportSource& s) { s.stripWidth = 0; }, [](ExportSource& s) { s.stripBits = nullptr; },
-        [](ExportSource& s) { s.palette = nullptr; }, [](ExportSource& s) { s.stripX = INT_MAX; },
+        [](ExportSource& s) { s.frameWidth = 0; },
+        [](ExportSource& s) { s.frameHeight = 0; },
+        [](ExportSource& s) { s.frameWidth = -4; },
+        [](ExportSource& s) { s.stripX = -1; },
+        [](ExportSource& s) { s.stripX = 5; },
+        [](ExportSource& s) { s.stripRows = 3; },
+        [](ExportSource& s) { s.stripWidth = 0; },
+        [](ExportSource& s) { s.stripBits = nullptr; },
+        [](ExportSource& s) { s.palette = nullptr; },
+        [](ExportSource& s) { s.stripX = INT_MAX; },
         [](ExportSource& s) { s.frameWidth = 65536, s.stripWidth = INT_MAX; },
         [](ExportSource& s) { s.frameHeight = INT_MAX, s.stripRows = INT_MAX; },
     };

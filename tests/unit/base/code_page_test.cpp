@@ -5,18 +5,29 @@
 TEST(CodePage, ALeadByteTakesTheNextByteUnlessThereIsNoneOrItIsNul) {
     using namespace std::string_literals;
     const std::pair<std::string, std::size_t> cases[] = {
-        {"a", 1}, {"\x83\x5C", 2} /* ソ: its trail byte has the value of a backslash */, {"\x83", 1},
-        {"\x83\0x"s, 1}, {"\xA0\x5C", 1} /* half-width kana are single bytes */, {"\xE0\x40", 2}, {"\xFD\x40", 1},
+        {"a", 1},
+        {"\x83\x5C", 2} /* ソ: its trail byte has the value of a backslash */,
+        {"\x83", 1},
+        {"\x83\0x"s, 1},
+        {"\xA0\x5C", 1} /* half-width kana are single bytes */,
+        {"\xE0\x40", 2},
+        {"\xFD\x40", 1},
     };
     for (const auto& [text, length] : cases) EXPECT_EQ(Cp932CharLength(text, 0), length) << text;
 }
 
 TEST(CodePage, CharacterWalksNeverMatchATrailByte) {
-    EXPECT_TRUE(ContainsUpperCased("x\x83\x40" "err", "ERR"));
+    EXPECT_TRUE(
+        ContainsUpperCased("x\x83\x40"
+                           "err",
+                           "ERR"));
     EXPECT_FALSE(ContainsUpperCased("\x83\x65rr", "ERR"));  // 0x83 0x65 is one character (テ)
     EXPECT_EQ(LastCharacters("a.\x83\x4dp3", 3), "\x83\x4dp3");
     EXPECT_EQ(LastCharacters("mp3", 5), "mp3");
-    EXPECT_EQ(UpperCased("a\x83\x61" "b"), "A\x83\x61" "B");
+    EXPECT_EQ(UpperCased("a\x83\x61"
+                         "b"),
+              "A\x83\x61"
+              "B");
     EXPECT_TRUE(Cp932EqualsIgnoringAsciiCase("bgm\x8B\xE6", "BGM\x8B\xE6"));
     EXPECT_FALSE(Cp932EqualsIgnoringAsciiCase("\x83\x61", "\x83\x41")) << "trail bytes compare exactly";
 }

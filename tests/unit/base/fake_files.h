@@ -10,10 +10,10 @@
 class FakeFiles final : public FileAccess {
 public:
     std::map<std::string, std::string> files;  // path -> bytes
-    std::set<std::string> folders;              // paths that name a folder
-    std::set<std::string> unreadable;           // files that exist but fail to read
-    std::set<std::string> links;                // names that are links (to nothing here)
-    bool writeFailsHalfway = false;             // WriteNewFile stores half, then fails
+    std::set<std::string> folders;             // paths that name a folder
+    std::set<std::string> unreadable;          // files that exist but fail to read
+    std::set<std::string> links;               // names that are links (to nothing here)
+    bool writeFailsHalfway = false;            // WriteNewFile stores half, then fails
     bool moveFails = false;
     std::vector<std::string> log;  // "read p", "probe p", "probe link p", "write p", "move a > b", "remove p"
 

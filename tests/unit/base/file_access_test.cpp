@@ -59,7 +59,8 @@ TEST(ReplaceFileAtomically, NeverWritesThroughAPlantedNameOrALinkedFolder) {
     planted.links.insert(kTemporary);
     EXPECT_FALSE(ReplaceFileAtomically(planted, kPath, "new"));
     EXPECT_EQ(planted.files[kPath], kOld);
-    EXPECT_EQ(planted.Changes(), std::vector<std::string>{"write " + kTemporary}) << "the planted name is not ours to remove";
+    EXPECT_EQ(planted.Changes(), std::vector<std::string>{"write " + kTemporary})
+        << "the planted name is not ours to remove";
 
     FakeFiles linked;
     linked.files[kPath] = kOld;

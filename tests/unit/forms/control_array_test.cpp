@@ -10,7 +10,9 @@ namespace {
 // destructor may unload a companion from the same array.
 struct Label {
     Label(std::string caption, int* alive, ControlArray<Label>* array = nullptr, int companion = -1)
-        : caption(std::move(caption)), alive(alive), array(array), companion(companion) { ++*alive; }
+        : caption(std::move(caption)), alive(alive), array(array), companion(companion) {
+        ++*alive;
+    }
     ~Label() {
         --*alive;
         if (array) array->Unload(companion);

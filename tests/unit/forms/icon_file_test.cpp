@@ -60,7 +60,8 @@ TEST(IconFile, GroupResourcesPickTheImageForTheScreen) {
     // The resource form: 14-byte entries naming RT_ICON resources.
     const auto group = [](std::initializer_list<int> widths) {
         Bytes dir = {0, 0, 1, 0, static_cast<std::uint8_t>(widths.size()), 0};
-        for (int width : widths) dir.insert(dir.end(), {static_cast<std::uint8_t>(width), 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0, 1, 0});
+        for (int width : widths)
+            dir.insert(dir.end(), {static_cast<std::uint8_t>(width), 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0, 1, 0});
         return dir;
     };
     const Bytes program = group({64, 48, 32, 16});

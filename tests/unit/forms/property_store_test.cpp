@@ -11,7 +11,9 @@ using Bytes = std::vector<std::uint8_t>;
 struct Recorded {
     PropertyStore store;
     std::vector<std::string> heard;
-    Recorded() { store.AddChangedListener([this](std::string_view name) { heard.emplace_back(name); }); }
+    Recorded() {
+        store.AddChangedListener([this](std::string_view name) { heard.emplace_back(name); });
+    }
 };
 
 Bytes Record(std::string_view key, std::uint8_t type, const Bytes& value) {
@@ -67,12 +69,12 @@ TEST(PropertyStore, KeysIgnoreAsciiCaseDefaultsAreNotStoredTypesMustMatch) {
 
 TEST(PropertyStore, ListenersHearChangesOnly) {
     Recorded r;
-    r.store.Write("Stretch", std::int32_t{4}, std::int32_t{1});   // added
-    r.store.Write("Stretch", std::int32_t{4}, std::int32_t{1});   // unchanged: silent
-    r.store.Write("STRETCH", std::int32_t{2}, std::int32_t{1});   // changed
-    r.store.Write("Stretch", std::int32_t{1}, std::int32_t{1});   // removed
-    r.store.Write("Stretch", std::int32_t{1}, std::int32_t{1});   // absent and default: silent
-    r.store.NotifyChanged("DelayAnimation");                      // a name that is no key
+    r.store.Write("Stretch", std::int32_t{4}, std::int32_t{1});  // added
+    r.store.Write("Stretch", std::int32_t{4}, std::int32_t{1});  // unchanged: silent
+    r.store.Write("STRETCH", std::int32_t{2}, std::int32_t{1});  // changed
+    r.store.Write("Stretch", std::int32_t{1}, std::int32_t{1});  // removed
+    r.store.Write("Stretch", std::int32_t{1}, std::int32_t{1});  // absent and default: silent
+    r.store.NotifyChanged("DelayAnimation");                     // a name that is no key
     EXPECT_FALSE(r.store.Write("", std::int32_t{2}, std::int32_t{1}));
     EXPECT_TRUE(r.store.Parse(r.store.Serialize()));
     EXPECT_EQ(r.heard, (std::vector<std::string>{"Stretch", "STRETCH", "Stretch", "DelayAnimation"}));

@@ -33,7 +33,8 @@ TEST(Twips, PixelConversionsRoundTripClampAndRefuseBadFactors) {
             ASSERT_EQ(TwipsToPixels(PixelsToTwips(pixels, factor), factor), pixels) << dpi << " DPI";
     }
     EXPECT_EQ(PixelsToTwips(std::numeric_limits<std::int32_t>::min(), 15.0f), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(TwipsToPixels(std::numeric_limits<std::int32_t>::max(), 1e-30f), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(TwipsToPixels(std::numeric_limits<std::int32_t>::max(), 1e-30f),
+              std::numeric_limits<std::int32_t>::max());
     for (float bad : {0.0f, -15.0f, std::nanf(""), std::numeric_limits<float>::infinity()})
         EXPECT_EQ(TwipsToPixels(1500, bad), 0) << bad;
 }

@@ -49,8 +49,7 @@ TEST(CdMusic, RepeatTrackRestartsWhenPlayRunsOnOrTheDiscStops) {
     for (const char* current : {"4", " 3 "}) {
         SCOPED_TRACE(current);
         ExpectStatus(mci, current, 0, current[0] == '4' ? "playing" : "stopped");
-        mci.Expect("status cdaudio position track 3", 512, 0, "12:34:56")
-            .Expect("play cdaudio from 12:34:56", 512);
+        mci.Expect("status cdaudio position track 3", 512, 0, "12:34:56").Expect("play cdaudio from 12:34:56", 512);
         EXPECT_EQ(Poll(bgm, mci), -1);
     }
 }
@@ -78,8 +77,7 @@ TEST(CdMusic, AnyFailedStepEndsPollingAndSendsNothingMore) {
     // No disc.
     check(0, [](auto& mci) { mci.Expect("status cdaudio current track", 512, 266); });
     check(0, [](auto& mci) {
-        mci.Expect("status cdaudio current track", 512, 0, "1")
-            .Expect("status cdaudio number of tracks", 512, 275);
+        mci.Expect("status cdaudio current track", 512, 0, "1").Expect("status cdaudio number of tracks", 512, 275);
     });
     for (const char* current : {"", "abc", "3a", "-"}) {
         SCOPED_TRACE(std::string("current track \"") + current + "\" is no number");

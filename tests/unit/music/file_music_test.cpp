@@ -6,9 +6,7 @@
 
 namespace {
 MusicSettings File(std::string path) { return {MusicKind::File, 0, std::move(path)}; }
-std::string OpenCommand(const std::string& path) {
-    return "open \"" + path + "\" type MPEGVideo Alias MP3Play";
-}
+std::string OpenCommand(const std::string& path) { return "open \"" + path + "\" type MPEGVideo Alias MP3Play"; }
 // C:\音楽\曲.mp3 in code page 932
 const std::string kJapanesePath = "C:\\\x89\xb9\x8a\x79\\\x8b\xc8.mp3";
 }  // namespace
@@ -24,9 +22,7 @@ TEST(Mp3Music, PlaysAndRestartsFromZeroOnlyWhenNotPlaying) {
     bgm.RepeatMp3Music();
     mci.ExpectAllSent();
     for (const char* mode : {"stopped", "Playing"}) {
-        mci.Expect("status MP3Play mode", 30, 0, mode)
-            .Expect("stop MP3Play", 0)
-            .Expect("play MP3Play from 0", 0);
+        mci.Expect("status MP3Play mode", 30, 0, mode).Expect("stop MP3Play", 0).Expect("play MP3Play from 0", 0);
         bgm.RepeatMp3Music();
         mci.ExpectAllSent();
     }
@@ -41,17 +37,18 @@ TEST(Mp3Music, FileThatFailsToOpenIsNotPlayedButRepeatKeepsTrying) {
     bgm.StartMp3Music();
     for (int second = 0; second < 2; ++second) {
         mci.ExpectAllSent();
-        mci.Expect("status MP3Play mode", 30, 263)
-            .Expect("stop MP3Play", 0, 263)
-            .Expect("play MP3Play from 0", 0, 263);
+        mci.Expect("status MP3Play mode", 30, 263).Expect("stop MP3Play", 0, 263).Expect("play MP3Play from 0", 0, 263);
         bgm.RepeatMp3Music();
     }
 }
 
 TEST(Mp3Music, NameWithAQuoteOrControlByteIsNeverOpened) {
-    const std::vector<std::string> refused = {
-        "C:\\a\" type waveaudio\".mp3", std::string("C:\\a\0b.mp3", 11), "C:\\a\x01.mp3",
-        "C:\\a\tb.mp3", "C:\\a\x1f.mp3", "C:\\a\x7f.mp3"};
+    const std::vector<std::string> refused = {"C:\\a\" type waveaudio\".mp3",
+                                              std::string("C:\\a\0b.mp3", 11),
+                                              "C:\\a\x01.mp3",
+                                              "C:\\a\tb.mp3",
+                                              "C:\\a\x1f.mp3",
+                                              "C:\\a\x7f.mp3"};
     for (const std::string& name : refused) {
         ScriptedMultimedia mci;  // an empty script: any command fails the test
         Nimbel_BGM(mci, File(name)).StartMp3Music();

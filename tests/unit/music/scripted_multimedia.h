@@ -37,8 +37,8 @@ public:
         }
         const Step& step = script_[next_++];
         if (command != step.command || reply.size() != step.replyLength) {
-            ADD_FAILURE() << "sent \"" << command << "\" with reply length " << reply.size()
-                          << ", expected \"" << step.command << "\" with " << step.replyLength;
+            ADD_FAILURE() << "sent \"" << command << "\" with reply length " << reply.size() << ", expected \""
+                          << step.command << "\" with " << step.replyLength;
             return kOffScript;
         }
         if (step.code == 0 || !step.reply.empty()) Write(step.reply, reply);

@@ -10,8 +10,7 @@ void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 }
 
 std::vector<std::uint8_t> MakeBitmap(std::int32_t width, std::int32_t height, std::uint32_t sizeImage,
-                                     std::uint16_t bits, std::uint32_t compression,
-                                     std::uint32_t offBits) {
+                                     std::uint16_t bits, std::uint32_t compression, std::uint32_t offBits) {
     // Pixel bytes only for sizes a test can hold; liars get headers alone.
     const std::int64_t stride = (std::int64_t{bits} * width + 31) / 32 * 4;
     const std::int64_t side = height < 0 ? -std::int64_t{height} : height;
@@ -30,7 +29,8 @@ std::vector<std::uint8_t> MakeBitmap(std::int32_t width, std::int32_t height, st
     b[29] = static_cast<std::uint8_t>(bits >> 8);
     Put32(b, 30, compression);
     Put32(b, 34, sizeImage);
-    for (std::size_t i = std::min<std::size_t>(offBits, b.size()); i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = std::min<std::size_t>(offBits, b.size()); i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i * 7);
     return b;
 }
 
@@ -38,8 +38,7 @@ std::string WriteTempFile(const std::vector<std::uint8_t>& bytes) {
     char path[] = "/tmp/velmora-bmp-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) std::abort();
-    if (!bytes.empty() && write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-        std::abort();
+    if (!bytes.empty() && write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) std::abort();
     close(fd);
     return path;
 }

@@ -97,8 +97,8 @@ TEST(ReadHandOffBitmap, HugeSizesAreRefusedBeforeAnythingIsAllocated) {
     const std::vector<std::vector<std::uint8_t>> liars = {
         MakeBitmap(64, 64, 0xFFFFFFFFu),
         MakeBitmap(0x7FFFFFFF, 0x7FFFFFFF),
-        MakeBitmap(4096, 4096),          // within the caps, but the file is short
-        MakeBitmap(4097, 1),             // above the side cap
+        MakeBitmap(4096, 4096),  // within the caps, but the file is short
+        MakeBitmap(4097, 1),     // above the side cap
         MakeBitmap(8, 8, 0, 24, 0, 0xFFFFFFF0u),
     };
     for (const auto& bytes : liars) {

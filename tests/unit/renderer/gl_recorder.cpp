@@ -7,9 +7,7 @@ std::uint64_t glMipmapChecksum = 0;
 
 namespace {
 GLuint nextTextureName = 1;
-void Record(const char* name, std::vector<double> args = {}) {
-    glCalls.push_back({name, std::move(args)});
-}
+void Record(const char* name, std::vector<double> args = {}) { glCalls.push_back({name, std::move(args)}); }
 }  // namespace
 
 void ResetGlRecorder() {
@@ -25,7 +23,9 @@ std::vector<std::string> GlCallNames(std::size_t from, std::size_t to) {
 }
 
 extern "C" {
-void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { Record("Viewport", {double(x), double(y), double(w), double(h)}); }
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
+    Record("Viewport", {double(x), double(y), double(w), double(h)});
+}
 void glMatrixMode(GLenum mode) { Record("MatrixMode", {double(mode)}); }
 void glLoadIdentity() { Record("LoadIdentity"); }
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {

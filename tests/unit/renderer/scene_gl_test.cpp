@@ -51,8 +51,7 @@ TEST_F(SceneGl, InitSetsProjectionCameraTextureAndAdditiveBlending) {
     EXPECT_EQ(c[7].name, "ClearColor");
     // The hand-off file is absent here: the name is still made, bound and used.
     const std::size_t n = c.size();
-    EXPECT_EQ(Names(c, n - 4, 4),
-              (std::vector<std::string>{"BindTexture", "Enable", "BlendFunc", "Enable"}));
+    EXPECT_EQ(Names(c, n - 4, 4), (std::vector<std::string>{"BindTexture", "Enable", "BlendFunc", "Enable"}));
     EXPECT_EQ(c[n - 3].args, (std::vector<double>{GL_TEXTURE_2D}));
     EXPECT_EQ(c[n - 2].args, (std::vector<double>{GL_SRC_ALPHA, GL_ONE}));
     EXPECT_EQ(c[n - 1].args, (std::vector<double>{GL_BLEND}));
@@ -96,9 +95,9 @@ TEST_F(SceneGl, FrameDrawsSixQuadsInTheRingCallOrderWithABalancedStack) {
     EXPECT_EQ(depth, 0);
     EXPECT_EQ(quads, kRingCount);
 
-    const std::vector<std::string> ring = {"PushMatrix", "Scale", "Rotate", "Rotate", "Rotate", "Color",
-                                           "Begin", "TexCoord", "Vertex", "TexCoord", "Vertex",
-                                           "TexCoord", "Vertex", "TexCoord", "Vertex", "End", "PopMatrix"};
+    const std::vector<std::string> ring = {"PushMatrix", "Scale",    "Rotate", "Rotate",   "Rotate",   "Color",
+                                           "Begin",      "TexCoord", "Vertex", "TexCoord", "Vertex",   "TexCoord",
+                                           "Vertex",     "TexCoord", "Vertex", "End",      "PopMatrix"};
     for (int i = 0; i < kRingCount; ++i) EXPECT_EQ(Names(calls, 5 + i * ring.size(), ring.size()), ring);
     EXPECT_EQ(calls[6].args, (std::vector<double>{scale0, scale0, scale0}));
     EXPECT_EQ(calls[7].args, (std::vector<double>{angle0, 1, 0, 0}));

@@ -16,18 +16,16 @@ TEST(Texture, LoadBmpUploadsTheRingPictureWithItsParameters) {
     EXPECT_EQ(texture.Height(), 64);
     EXPECT_EQ(texture.GlName(), 2u) << "GL name 1, stored plus one";
     EXPECT_STREQ(texture.Name(), path.c_str());
-    EXPECT_EQ(GlCallNames(), (std::vector<std::string>{
-                                 "GenTextures", "BindTexture", "TexParameterf", "TexParameterf",
-                                 "TexParameterf", "TexParameterf", "PixelStorei", "PixelStorei",
-                                 "PixelStorei", "PixelStorei", "Build2DMipmaps"}));
+    EXPECT_EQ(GlCallNames(), (std::vector<std::string>{"GenTextures", "BindTexture", "TexParameterf", "TexParameterf",
+                                                       "TexParameterf", "TexParameterf", "PixelStorei", "PixelStorei",
+                                                       "PixelStorei", "PixelStorei", "Build2DMipmaps"}));
     EXPECT_EQ(glCalls[1].args, (std::vector<double>{GL_TEXTURE_2D, 1}));
     EXPECT_EQ(glCalls[2].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, 10497.0}));
     EXPECT_EQ(glCalls[3].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, 10497.0}));
     EXPECT_EQ(glCalls[4].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, 9729.0}));
     EXPECT_EQ(glCalls[5].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, 9985.0}));
     EXPECT_EQ(glCalls[6].args, (std::vector<double>{GL_UNPACK_ALIGNMENT, 4}));
-    EXPECT_EQ(glCalls[10].args,
-              (std::vector<double>{GL_TEXTURE_2D, 3, 64, 64, 0x80E0, GL_UNSIGNED_BYTE}));
+    EXPECT_EQ(glCalls[10].args, (std::vector<double>{GL_TEXTURE_2D, 3, 64, 64, 0x80E0, GL_UNSIGNED_BYTE}));
     std::remove(path.c_str());
 }
 

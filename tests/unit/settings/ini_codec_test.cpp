@@ -163,23 +163,31 @@ TEST(IniWrite, ValueIsReplacedInPlaceAndEveryOtherByteSurvives) {
     const std::string before =
         "; Velmora\n"
         "[Other]\n"
-        "bgm" + kKind.substr(3) + "=9\n"
+        "bgm" +
+        kKind.substr(3) +
+        "=9\n"
         "\n"
         "[section]   ; mine\n"
-        "  Bgm" + kKind.substr(3) + "  =\t 1  \n"
+        "  Bgm" +
+        kKind.substr(3) +
+        "  =\t 1  \n"
         "x=\"keep\"\n"
-        "[Section]\n"
-        + kKind + "=shadowed\n";
+        "[Section]\n" +
+        kKind + "=shadowed\n";
     const std::string after =
         "; Velmora\n"
         "[Other]\n"
-        "bgm" + kKind.substr(3) + "=9\n"
+        "bgm" +
+        kKind.substr(3) +
+        "=9\n"
         "\n"
         "[section]   ; mine\n"
-        "  Bgm" + kKind.substr(3) + "  = 2\n"
+        "  Bgm" +
+        kKind.substr(3) +
+        "  = 2\n"
         "x=\"keep\"\n"
-        "[Section]\n"
-        + kKind + "=shadowed\n";
+        "[Section]\n" +
+        kKind + "=shadowed\n";
     EXPECT_EQ(Set(before, kKind, " 2"), after);
     EXPECT_EQ(Get(after, kKind), "2");
 
@@ -206,8 +214,8 @@ TEST(IniWrite, NewSectionIsAppendedInTheFilesLineEndStyle) {
 }
 
 TEST(IniWrite, ValuesAreWrittenAsGivenAndReadBack) {
-    const std::string values[] = {" 2", "-1", "", kA + kSo + "\\x.mp3", "C:\\" + kSo + "\\" + kDi + ".wav",
-                                  "a=b", "[x]", "; not a comment"};
+    const std::string values[] = {
+        " 2", "-1", "", kA + kSo + "\\x.mp3", "C:\\" + kSo + "\\" + kDi + ".wav", "a=b", "[x]", "; not a comment"};
     for (const auto& value : values) {
         const std::string file = Set("", "k", value);
         EXPECT_EQ(file, "[Section]\r\nk=" + value + "\r\n");
@@ -253,8 +261,8 @@ TEST(IniWrite, TheEqualsGivenToABareKeyIsNeverTakenAsATrailByte) {
 // Any bytes at all: reading is bounded, and a write that is accepted reads
 // back as written.
 TEST(IniCodec, ArbitraryBytesGiveBoundedResultsAndWritesReadBack) {
-    const char alphabet[] = {'[', ']', '=', '\r', '\n', ' ', '\t', '"', '\'', '\0', '\x81', '\x83', '\x5C',
-                             '\xFC', '\xFF', 'k', 'K', 'S', 'e', 'c', 't', 'i', 'o', 'n', 'v', ';'};
+    const char alphabet[] = {'[',    ']',    '=', '\r', '\n', ' ', '\t', '"', '\'', '\0', '\x81', '\x83', '\x5C',
+                             '\xFC', '\xFF', 'k', 'K',  'S',  'e', 'c',  't', 'i',  'o',  'n',    'v',    ';'};
     std::uint32_t state = 12345;
     const auto next = [&state] { return state = state * 1103515245u + 12345u; };
     for (int round = 0; round < 3000; ++round) {

@@ -25,8 +25,10 @@ TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
     const std::string song = folder + "\\song.mp3";
     Put(folder + "/song.mp3", "ID3");
     SaveSettings(files, folder, {MusicKind::File, 3, song});
-    EXPECT_EQ(Slurp(folder + "/Velmora.ini"), "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4= 3\r\n"
-                                              "BGM\xCC\xA7\xB2\xD9=" + song + "\r\n");
+    EXPECT_EQ(Slurp(folder + "/Velmora.ini"),
+              "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4= 3\r\n"
+              "BGM\xCC\xA7\xB2\xD9=" +
+                  song + "\r\n");
     EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(folder + "/Velmora.ini")));
 
     const StoredSettings loaded = LoadSettings(files, folder);

@@ -153,8 +153,8 @@ TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
               "BGM\xCC\xA7\xB2\xD9=C:\\Music\\song.mp3\r\n");
     const std::string temporary = TemporaryPathFor(kIni);
     const std::string oneSave[] = {"write " + temporary, "move " + temporary + " > " + kIni};
-    EXPECT_EQ(files.Changes(), (std::vector<std::string>{oneSave[0], oneSave[1], oneSave[0], oneSave[1],
-                                                         oneSave[0], oneSave[1]}));
+    EXPECT_EQ(files.Changes(),
+              (std::vector<std::string>{oneSave[0], oneSave[1], oneSave[0], oneSave[1], oneSave[0], oneSave[1]}));
     EXPECT_EQ(files.files.count(temporary), 0u);
 
     const StoredSettings s = LoadSettings(files, kFolder);

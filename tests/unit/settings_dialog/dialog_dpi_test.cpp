@@ -36,10 +36,12 @@ TEST(DialogDpi, EveryPartScalesByTheSameTwips) {
         const float tpp = TwipsPerPixel(r.dpi);
         EXPECT_EQ(std::tuple(TwipsToPixels(6750, tpp), TwipsToPixels(4785, tpp)),
                   std::tuple(r.windowWidth, r.windowHeight));
-        const DialogOrigin at = PlaceDialog(1920 * static_cast<double>(tpp), 1080 * static_cast<double>(tpp), 6750, 4785);
+        const DialogOrigin at =
+            PlaceDialog(1920 * static_cast<double>(tpp), 1080 * static_cast<double>(tpp), 6750, 4785);
         EXPECT_EQ(std::tuple(TwipsToPixels(at.left, tpp), TwipsToPixels(at.top, tpp)),
                   std::tuple(r.windowLeft, r.windowTop));
-        EXPECT_EQ(std::tuple(PictureToDevicePixels(13, tpp), PictureToDevicePixels(32, tpp)), std::tuple(r.mark, r.icon));
+        EXPECT_EQ(std::tuple(PictureToDevicePixels(13, tpp), PictureToDevicePixels(32, tpp)),
+                  std::tuple(r.mark, r.icon));
 
         const int w = TwipsToPixels(1215, tpp), h = TwipsToPixels(375, tpp);
         ASSERT_EQ(std::tuple(w, h), std::tuple(r.buttonWidth, r.buttonHeight));

@@ -242,7 +242,8 @@ int main(int argc, char** argv) {
         while (std::getline(parts, pair, ';')) {
             const std::size_t eq = pair.find('=');
             if (eq == std::string::npos) continue;
-            bag.Write(pair.substr(0, eq), static_cast<std::int32_t>(std::atoi(pair.c_str() + eq + 1)), std::int32_t{-99999});
+            bag.Write(pair.substr(0, eq), static_cast<std::int32_t>(std::atoi(pair.c_str() + eq + 1)),
+                      std::int32_t{-99999});
         }
         form.gif.SetDesignData(bag.Serialize());
     }

@@ -14,7 +14,8 @@
 namespace {
 class ProbeForm : public forms::Form {
 public:
-    explicit ProbeForm(const wchar_t* title, DWORD style = WS_POPUP) : Form(title, forms::FormStyle{style, 0, RGB(0, 0, 0)}) {}
+    explicit ProbeForm(const wchar_t* title, DWORD style = WS_POPUP)
+        : Form(title, forms::FormStyle{style, 0, RGB(0, 0, 0)}) {}
     std::function<void()> onLoad, onClose, onUnload;
 
 protected:
@@ -51,7 +52,10 @@ int Lifecycle() {
         probe::Log(FindWindowA(nullptr, "Probe Hidden") ? "hidden form found by title" : "hidden form NOT found");
         probe::Log(IsWindowVisible(hidden.Hwnd()) ? "hidden form visible" : "hidden form not visible");
     };
-    hidden.onClose = [&] { probe::Log("close handler"); hidden.Unload(); /* a nested request does nothing */ };
+    hidden.onClose = [&] {
+        probe::Log("close handler");
+        hidden.Unload(); /* a nested request does nothing */
+    };
     hidden.onUnload = [&] { probe::Log("unload handler"); };
     hidden.Load();
     enabledAt = GetTickCount64();
@@ -66,10 +70,12 @@ int Lifecycle() {
         // The application-wide hourglass outlives the next mouse move: every
         // window answers WM_SETCURSOR with it until it is set back.
         forms::SetMousePointer(forms::MousePointer::Hourglass);
-        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const bool kept = GetCursor() == LoadCursorA(nullptr, IDC_WAIT);
         forms::SetMousePointer(forms::MousePointer::Default);
-        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        SendMessageW(modal.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(modal.Hwnd()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         const bool restored = GetCursor() == LoadCursorA(nullptr, IDC_ARROW);
         probe::Log(kept && restored ? "hourglass kept until set back" : "hourglass lost");
     };

@@ -137,11 +137,10 @@ std::string FileField(const std::string& path) {
 }
 
 // What ReadIni's call leaves in the buffer, up to its first NUL.
-std::string SystemRead(const std::string& section, const std::string& key, const std::string& path,
-                       DWORD size, DWORD* result = nullptr) {
+std::string SystemRead(const std::string& section, const std::string& key, const std::string& path, DWORD size,
+                       DWORD* result = nullptr) {
     std::vector<char> buffer(size + 1, '\0');  // one spare byte: a guard, never handed over
-    const DWORD got = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), size,
-                                               path.c_str());
+    const DWORD got = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), size, path.c_str());
     if (result) *result = got;
     if (buffer[size] != '\0') ++overruns;
     return std::string(buffer.data());
@@ -226,8 +225,8 @@ std::string WriteCase(const std::vector<std::string>& f) {
     WriteIni(SystemFileAccess(), section, key, value, oursPath);
     const auto pure = IniSetString(file, section, key, value);
 
-    std::string line = "W " + f[1] + " " + (ok ? "1" : "0") + " " + FileField(systemPath) + " " +
-                       FileField(oursPath) + " " + (pure ? Hex(*pure) : "-");
+    std::string line = "W " + f[1] + " " + (ok ? "1" : "0") + " " + FileField(systemPath) + " " + FileField(oursPath) +
+                       " " + (pure ? Hex(*pure) : "-");
     Add(line, Hex(Outline(systemPath)));
     Add(line, Hex(Outline(oursPath)));
     std::vector<std::pair<std::string, std::string>> queries;
@@ -275,8 +274,8 @@ std::string CreateCase(const std::vector<std::string>& f) {
     if (f.size() != 3 || !Unhex(f[2], path)) return "bad";
     for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr);
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     const bool ok = file != INVALID_HANDLE_VALUE;
     if (ok) CloseHandle(file);
     return "F " + f[1] + (ok ? " 1" : " 0");
@@ -315,12 +314,18 @@ int main(int argc, char** argv) {
         const std::vector<std::string> f = Fields(line);
         if (f.empty()) continue;
         std::string result;
-        if (f[0] == "R") result = ReadCase(f);
-        else if (f[0] == "W") result = WriteCase(f);
-        else if (f[0] == "S") result = SaveCase(f);
-        else if (f[0] == "L") result = LoadCase(f);
-        else if (f[0] == "F") result = CreateCase(f);
-        else result = "bad";
+        if (f[0] == "R")
+            result = ReadCase(f);
+        else if (f[0] == "W")
+            result = WriteCase(f);
+        else if (f[0] == "S")
+            result = SaveCase(f);
+        else if (f[0] == "L")
+            result = LoadCase(f);
+        else if (f[0] == "F")
+            result = CreateCase(f);
+        else
+            result = "bad";
         if (result == "bad") {
             ++bad;
             result = "bad " + (f.size() > 1 ? f[1] : std::string("?"));

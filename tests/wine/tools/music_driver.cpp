@@ -70,8 +70,8 @@ public:
 
     std::uint32_t SendString(const std::string& command, std::span<char> reply) noexcept override {
         const std::uint32_t rc = real_.SendString(command, reply);
-        std::string line = "send " + Quoted(command) + " len=" + std::to_string(reply.size()) +
-                           " rc=" + std::to_string(rc);
+        std::string line =
+            "send " + Quoted(command) + " len=" + std::to_string(reply.size()) + " rc=" + std::to_string(rc);
         if (!reply.empty()) line += " reply=" + Quoted(UpToNul(reply));
         Line(line);
         return rc;
@@ -152,9 +152,8 @@ void PlayMp3(Nimbel_BGM& music, double play) {
 int Mp3(const std::string& file, double play, double after) {
     return PlayFile(
         file, &Nimbel_BGM::StartMp3Music, [play](Nimbel_BGM& music) { PlayMp3(music, play); },
-        &Nimbel_BGM::StopMp3Music, after, [](Nimbel_BGM& music) {
-            Line("step after-close reply=" + Quoted(music.MciStatus("status MP3Play mode")));
-        });
+        &Nimbel_BGM::StopMp3Music, after,
+        [](Nimbel_BGM& music) { Line("step after-close reply=" + Quoted(music.MciStatus("status MP3Play mode"))); });
 }
 
 int Cd(int polls, std::int16_t repeat) {
@@ -186,14 +185,13 @@ int Cd(int polls, std::int16_t repeat) {
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     using Words = std::vector<std::string>;
-    return probe::RunCommand(
-        {{"devices", 0, 0, [](const Words&) { return Devices(); }},
-         {"wav", 3, 3, [](const Words& w) { return Wav(w[0], Seconds(w[1]), Seconds(w[2])); }},
-         {"mp3", 3, 3, [](const Words& w) { return Mp3(w[0], Seconds(w[1]), Seconds(w[2])); }},
-         {"cd", 1, 2,
-          [](const Words& w) {
-              const int repeat = w.size() == 2 ? std::atoi(w[1].c_str()) : 0;
-              return Cd(std::atoi(w[0].c_str()), static_cast<std::int16_t>(repeat));
-          }}},
-        "music_driver devices | wav FILE PLAY AFTER | mp3 FILE PLAY AFTER | cd POLLS [REPEAT]");
+    return probe::RunCommand({{"devices", 0, 0, [](const Words&) { return Devices(); }},
+                              {"wav", 3, 3, [](const Words& w) { return Wav(w[0], Seconds(w[1]), Seconds(w[2])); }},
+                              {"mp3", 3, 3, [](const Words& w) { return Mp3(w[0], Seconds(w[1]), Seconds(w[2])); }},
+                              {"cd", 1, 2,
+                               [](const Words& w) {
+                                   const int repeat = w.size() == 2 ? std::atoi(w[1].c_str()) : 0;
+                                   return Cd(std::atoi(w[0].c_str()), static_cast<std::int16_t>(repeat));
+                               }}},
+                             "music_driver devices | wav FILE PLAY AFTER | mp3 FILE PLAY AFTER | cd POLLS [REPEAT]");
 }

@@ -36,14 +36,14 @@ int Find(const char* title) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     HWND parent = GetAncestor(hwnd, GA_PARENT);
-    std::printf("hwnd=%llu class=%s style=0x%08lX exstyle=0x%08lX rect=%ld,%ld,%ld,%ld client=%ld,%ld "
-                "visible=%d pid=%lu parent=%llu\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), className,
-                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), rect.left, rect.top,
-                rect.right, rect.bottom, client.right, client.bottom, IsWindowVisible(hwnd) ? 1 : 0,
-                static_cast<unsigned long>(pid),
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    std::printf(
+        "hwnd=%llu class=%s style=0x%08lX exstyle=0x%08lX rect=%ld,%ld,%ld,%ld client=%ld,%ld "
+        "visible=%d pid=%lu parent=%llu\n",
+        static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), className,
+        static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+        static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), rect.left, rect.top, rect.right, rect.bottom,
+        client.right, client.bottom, IsWindowVisible(hwnd) ? 1 : 0, static_cast<unsigned long>(pid),
+        static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
     return 0;
 }
 
@@ -98,9 +98,9 @@ int Host(int width, int height, const char* title) {
     RegisterClassA(&wc);
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, rect.right - rect.left,
+                        rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
@@ -112,8 +112,8 @@ int Hold(const char* title) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VelmoraTestMarker";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
@@ -168,8 +168,8 @@ LPARAM LongParam(const std::vector<std::string>& w, std::size_t at) {
 }
 
 int Send(const std::vector<std::string>& w) {
-    const LRESULT result = SendMessageA(Handle(w[0]), static_cast<UINT>(probe::Number(w[1])), WordParam(w, 2),
-                                        LongParam(w, 3));
+    const LRESULT result =
+        SendMessageA(Handle(w[0]), static_cast<UINT>(probe::Number(w[1])), WordParam(w, 2), LongParam(w, 3));
     std::printf("%lld\n", static_cast<long long>(result));
     return 0;
 }
