@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # native build, unit tests, sanitizers, fuzzing
   cmake ninja-build g++ clang libclang-rt-14-dev llvm-14 googletest libgtest-dev
+  # the C++ layout check (tools/check_format.sh)
+  clang-format
   mesa-common-dev libglu1-mesa-dev python3
   # giflib: referee of the GIF decoder and export in the unit tests and benchmarks (never shipped)
   libgif-dev
