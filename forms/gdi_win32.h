@@ -93,4 +93,17 @@ struct DibSurface {
     explicit operator bool() const { return static_cast<bool>(memory); }
 };
 
+// The header of an uncompressed bottom-up DIB: rows from the last one up, as
+// GDI and the bitmap file keep them.
+inline BITMAPINFOHEADER BottomUpDibHeader(LONG width, LONG height, WORD bitsPerPixel) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = bitsPerPixel;
+    header.biCompression = BI_RGB;
+    return header;
+}
+
 }  // namespace forms

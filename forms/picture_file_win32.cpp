@@ -3,6 +3,7 @@
 #include "app_win32.h"
 #include "bitmap_file.h"
 #include "file_access.h"
+#include "gdi_win32.h"
 
 namespace forms {
 
@@ -10,12 +11,7 @@ std::string PictureRows24(const Picture& picture) {
     const SIZE size = picture.Size();
     if (size.cx <= 0 || size.cy <= 0) return {};
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = size.cy;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = BottomUpDibHeader(size.cx, size.cy, 24);
     std::string rows(static_cast<std::size_t>(BitmapStride24(size.cx) * size.cy), '\0');
     HDC screen = GetDC(nullptr);
     const int got =

@@ -15,31 +15,18 @@
 #include <vector>
 
 #include "anigif_player.h"
+#include "giflib_memory.h"
 
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
-
-int WriteMemory(GifFileType* gif, const GifByteType* data, int n) {
-    auto* out = static_cast<Bytes*>(gif->UserData);
-    out->insert(out->end(), data, data + n);
-    return n;
-}
-
-int ReadMemory(GifFileType* gif, GifByteType* out, int n) {
-    auto* cursor = static_cast<std::pair<const Bytes*, std::size_t>*>(gif->UserData);
-    const std::size_t got = std::min<std::size_t>(static_cast<std::size_t>(n), cursor->first->size() - cursor->second);
-    std::memcpy(out, cursor->first->data() + cursor->second, got);
-    cursor->second += got;
-    return static_cast<int>(got);
-}
 
 // A GIF written by giflib's encoder: `frames` full frames whose indices come
 // from pixel(frame, x, y), each shown 40 ms.
 Bytes MakeGif(int width, int height, int frames, int colours, const std::function<int(int, int, int)>& pixel) {
     Bytes out;
     int error = 0;
-    GifFileType* gif = EGifOpen(&out, WriteMemory, &error);
+    GifFileType* gif = EGifOpen(&out, GiflibWriteMemory, &error);
     EGifSetGifVersion(gif, true);
     ColorMapObject* map = GifMakeMapObject(colours, nullptr);
     for (int i = 0; i < colours; ++i)
@@ -114,7 +101,7 @@ void Measure(const char* name, const Bytes& file, int rounds) {
         [&] {
             std::pair<const Bytes*, std::size_t> cursor{&file, 0};
             int error = 0;
-            GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
+            GifFileType* gif = DGifOpen(&cursor, GiflibReadMemory, &error);
             if (DGifSlurp(gif) == GIF_OK) giflibFrames = gif->ImageCount;
             DGifCloseFile(gif, &error);
         });

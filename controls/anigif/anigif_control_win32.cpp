@@ -6,6 +6,7 @@
 
 #include "app_win32.h"
 #include "current_frame_export.h"
+#include "gdi_win32.h"
 #include "twips.h"
 
 namespace {
@@ -190,18 +191,11 @@ void ucAniGIF::SetAnimatedGIF(IPicture* picture) {
 
 void ucAniGIF::Blit(HDC dc, const GifPaint& paint) {
     MaskInfo mask = {};
-    mask.header.biSize = sizeof mask.header;
-    mask.header.biWidth = paint.sourceWidth;
-    mask.header.biHeight = paint.sourceHeight;  // bottom-up
-    mask.header.biPlanes = 1;
-    mask.header.biBitCount = 1;
-    mask.header.biCompression = BI_RGB;
+    mask.header = forms::BottomUpDibHeader(paint.sourceWidth, paint.sourceHeight, 1);
     mask.header.biClrUsed = mask.header.biClrImportant = 2;
     mask.colours[1] = {255, 255, 255, 0};
     BITMAPINFO colour = {};
-    colour.bmiHeader = mask.header;
-    colour.bmiHeader.biBitCount = 24;
-    colour.bmiHeader.biClrUsed = colour.bmiHeader.biClrImportant = 0;
+    colour.bmiHeader = forms::BottomUpDibHeader(paint.sourceWidth, paint.sourceHeight, 24);
 
     int oldMode = 0;
     POINT oldOrigin = {};

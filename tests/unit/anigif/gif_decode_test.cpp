@@ -7,21 +7,14 @@
 #include <random>
 
 #include "anigif_test_support.h"
+#include "giflib_memory.h"
 
 namespace {
-int ReadMemory(GifFileType* gif, GifByteType* out, int n) {
-    auto* cursor = static_cast<std::pair<const Bytes*, std::size_t>*>(gif->UserData);
-    const std::size_t got = std::min<std::size_t>(static_cast<std::size_t>(n), cursor->first->size() - cursor->second);
-    std::memcpy(out, cursor->first->data() + cursor->second, got);
-    cursor->second += got;
-    return static_cast<int>(got);
-}
-
 // Every image as giflib decodes it (de-interlaced), or nothing on an error.
 std::vector<Bytes> Giflib(const Bytes& file) {
     std::pair<const Bytes*, std::size_t> cursor{&file, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&cursor, ReadMemory, &error);
+    GifFileType* gif = DGifOpen(&cursor, GiflibReadMemory, &error);
     std::vector<Bytes> frames;
     const bool slurped = gif && DGifSlurp(gif) == GIF_OK;
     for (int i = 0; slurped && i < gif->ImageCount; ++i) {
