@@ -16,7 +16,7 @@ TEST(ReplaceFileAtomically, SaveSettingsThatFailsKeepsEverySettingOfTheOldFile) 
     const std::string old = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\nBGM\xD8\xCB\xDF\xB0\xC4= 4\r\n";
     files.files[kPath] = old;
     files.writeFailsHalfway = true;
-    SaveSettings(files, "C:\\Velmora", {MusicKind::File, 0, "C:\\a.wav"});
+    SaveSettings(files, "C:\\Velmora", {MusicKind::File, 0, "C:\\a.wav", ""});
     EXPECT_EQ(files.files[kPath], old);
     EXPECT_EQ(files.files.size(), 1u);
 }
@@ -24,7 +24,7 @@ TEST(ReplaceFileAtomically, SaveSettingsThatFailsKeepsEverySettingOfTheOldFile) 
 TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
     const std::string song = folder + "\\song.mp3";
     Put(folder + "/song.mp3", "ID3");
-    SaveSettings(files, folder, {MusicKind::File, 3, song});
+    SaveSettings(files, folder, {MusicKind::File, 3, song, ""});
     EXPECT_EQ(Slurp(folder + "/Velmora.ini"),
               "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4= 3\r\n"
               "BGM\xCC\xA7\xB2\xD9=" +

@@ -173,7 +173,7 @@ TEST_F(Settings, SaveOverAnEditedFileChangesOnlyOurValues) {
         "\n"
         "[Another]\n"
         "BGM\xD8\xCB\xDF\xB0\xC4=9\n";
-    SaveSettings(files, kFolder, {MusicKind::Cd, -1, ""});
+    SaveSettings(files, kFolder, {MusicKind::Cd, -1, "", ""});
     EXPECT_EQ(files.files[kIni],
               "; my notes\n"
               "[Section]\n"

@@ -1,0 +1,1 @@
+// Builds the precompiled header the unit tests share.
