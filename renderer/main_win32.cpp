@@ -16,34 +16,24 @@ HGLRC renderContext = nullptr;
 bool contextCurrent = false;
 
 void SetupPixelFormat(HDC dc) {
+    // A table of fields, one row per group: kept as written.
+    // clang-format off
     static PIXELFORMATDESCRIPTOR pfd = {
         sizeof(PIXELFORMATDESCRIPTOR),
         1,
         PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
         PFD_TYPE_RGBA,
-        0,  // colour depth: the display's, filled on first use
-        0,
-        0,
-        0,
-        0,
-        0,
-        0,  // colour bits and shifts
-        0,
-        0,  // alpha
-        0,
-        0,
-        0,
-        0,
-        0,   // accumulation
-        16,  // depth
-        0,   // stencil
-        0,   // auxiliary buffers
+        0,                    // colour depth: the display's, filled on first use
+        0, 0, 0, 0, 0, 0,     // colour bits and shifts
+        0, 0,                 // alpha
+        0, 0, 0, 0, 0,        // accumulation
+        16,                   // depth
+        0,                    // stencil
+        0,                    // auxiliary buffers
         PFD_MAIN_PLANE,
-        0,
-        0,
-        0,
-        0,
+        0, 0, 0, 0,
     };
+    // clang-format on
     static bool depthTaken = false;
     if (!depthTaken) {
         pfd.cColorBits = static_cast<BYTE>(GetDeviceCaps(dc, BITSPIXEL));

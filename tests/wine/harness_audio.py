@@ -255,9 +255,6 @@ class Recording:
         values = self.samples(start, end)
         return math.sqrt(sum(v * v for v in values) / len(values))
 
-    def peak(self, start, end):
-        return max(abs(v) for v in self.samples(start, end))
-
     def frequency(self, start, end):
         """The dominant frequency in Hz over the window, None when it is silent."""
         return dominant_frequency(self.samples(start, end), self.rate)
