@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup_debian.sh
 preset=win32 bits=32
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "32-bit Wine cannot run on this machine: running the 64-bit build instead." >&2
+if ! reason=$(/usr/bin/python3 tests/wine/wine_loader.py why-not-32); then
+  echo "32-bit programs cannot run here ($reason): running the 64-bit twin instead." >&2
   preset=win64 bits=64
 fi
 cmake --preset $preset >/dev/null

@@ -18,10 +18,10 @@ import traceback
 # What the test scripts use: `import harness` gives all of it.
 from harness_audio import AudioSink, Recording, dominant_frequency  # noqa: F401
 from harness_prefix import (ARTIFACTS, BASE_ENV, BITS, DIST, PRISTINE, REPO, SKIP_CODE, TOOLS, WINE,  # noqa: F401
-                            WINE32_LOADER, WINESERVER, WORK, HarnessError, Xvfb, compiled_locale_path,
-                            ensure_pristine_prefix, file_text, why_32bit_cannot_run)
+                            WORK, HarnessError, Xvfb, compiled_locale_path, ensure_pristine_prefix, file_text)
 from harness_probe import Probe  # noqa: F401
 from harness_session import WineSession, WinProcess  # noqa: F401
+from wine_loader import WINESERVER, why_32bit_cannot_run  # noqa: F401
 
 
 def wait_until(predicate, timeout, step=0.05):

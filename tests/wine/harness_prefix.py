@@ -11,11 +11,8 @@ import subprocess
 import tempfile
 import time
 
-# Debian's wine script picks the 32-bit loader when wine32 is installed; that
-# loader hands 64-bit programs to wine64, so one command starts either kind.
-WINE = "/usr/bin/wine"
-WINE32_LOADER = "/usr/lib/wine/wine"
-WINESERVER = "/usr/lib/wine/wineserver"
+from wine_loader import WINESERVER, loader
+
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WORK = os.environ.get("VELMORA_WINE_WORK", os.path.join(REPO, "build", "win64", "wine"))
 PRISTINE = os.path.join(WORK, "pristine-prefix")
@@ -24,6 +21,8 @@ DIST = os.environ.get("VELMORA_DIST", os.path.join(REPO, "dist", "win64"))
 TOOLS = os.environ.get("VELMORA_TEST_TOOLS", os.path.join(REPO, "build", "win64", "tests", "wine", "tools"))
 # Which build the programs under test come from: 64 (x86_64) or 32 (the shipped i686 pair).
 BITS = int(os.environ.get("VELMORA_BITS", "64"))
+# Starts the programs under test, their probes and the prefix's own chores.
+WINE = loader(BITS)
 SKIP_CODE = 77  # ctest's SKIP_RETURN_CODE for these tests
 
 BASE_ENV = {
@@ -34,9 +33,9 @@ BASE_ENV = {
 }
 
 # Changes whenever the pristine prefix is made differently, so that one left in a
-# build folder by an older harness is made again (2: made by the loader that
-# runs both kinds of program, with its 32-bit side).
-PREFIX_VERSION = "2"
+# build folder by an older harness is made again (3: made by the loader of its
+# build, wine64 for the 64-bit twin, so it needs no 32-bit support).
+PREFIX_VERSION = "3"
 
 # Prefix folders Wine only reads during a run: shared between copies as hard links.
 _READ_ONLY_TREES = ("drive_c/windows/system32", "drive_c/windows/syswow64", "drive_c/windows/winsxs")
@@ -123,21 +122,6 @@ def _clone_prefix(source, target):
                     os.link(src, dst)
                 else:
                     shutil.copy2(src, dst)
-
-
-def why_32bit_cannot_run():
-    """None when this machine runs 32-bit Windows programs, else the reason."""
-    if not os.access(WINE32_LOADER, os.X_OK):
-        return "32-bit Wine is not installed (Debian's wine32:i386)"
-    try:
-        subprocess.run([WINE32_LOADER, "--version"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=30, check=False)
-    except OSError as e:
-        # ENOEXEC: a kernel without 32-bit (IA-32) support cannot load the loader.
-        return f"this kernel cannot run 32-bit programs ({e.strerror})"
-    except subprocess.TimeoutExpired:
-        return "the 32-bit Wine loader did not answer"
-    return None
 
 
 def ensure_pristine_prefix():
