@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 tools/setup_debian.sh
 preset=win32 bits=32
 if ! reason=$(/usr/bin/python3 tests/wine/wine_loader.py why-not-32); then
-  echo "32-bit programs cannot run here ($reason): running the 64-bit twin instead." >&2
+  echo "$reason: running the 64-bit twin instead." >&2
   preset=win64 bits=64
 fi
 cmake --preset $preset >/dev/null
