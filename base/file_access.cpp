@@ -8,7 +8,7 @@ std::string TemporaryPathFor(const std::string& path) {
 
 bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::string_view bytes) {
     if (path.empty()) return false;
-    const std::string folder = FolderOf(path);
+    const std::string folder = FolderOf(path, Utf8());
     if (!folder.empty() && files.IsReparsePoint(folder)) return false;
     const std::string temporary = TemporaryPathFor(path);
     switch (files.WriteNewFile(temporary, bytes)) {
@@ -25,7 +25,7 @@ bool ReplaceFileAtomically(FileAccess& files, const std::string& path, std::stri
 
 bool FileExists(FileAccess& files, std::string_view path) {
     if (path.find('\0') != std::string_view::npos) return false;
-    path = WithoutTrailingBackslash(path);
+    path = WithoutTrailingBackslash(path, Utf8());
     if (path.empty()) return false;
     return files.CanOpenForReading(std::string(path));
 }

@@ -2,7 +2,9 @@
 // above them run natively in tests, and the one way it replaces a file. The
 // shipped program uses the Windows implementation (file_access_win32.cpp);
 // the native build has a POSIX stand-in (file_access_posix.cpp). Paths are
-// ANSI bytes, as the rest of the program holds them.
+// UTF-8, so that a folder whose name the system's ANSI code page cannot spell
+// still works; a path stored in that code page (the music file) is turned
+// into UTF-8 first (AnsiText in code_page.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +42,10 @@ public:
     // Renames from over to in one step, replacing an existing `to`.
     virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
     virtual void Remove(const std::string& path) = 0;
+    // The system's code for why the last operation above failed, for a
+    // message that names the reason; 0 when it succeeded or the system gave
+    // no reason. Remove, a clean-up after a failure, leaves it as it was.
+    virtual std::uint32_t LastError() = 0;
 };
 
 // The real file system: Windows in the shipped program, POSIX natively (where

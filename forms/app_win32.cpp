@@ -40,11 +40,13 @@ std::string ArgumentsTextOf(const char* commandLine) {
 std::string ArgumentsText() { return ArgumentsTextOf(GetCommandLineA()); }
 
 std::string ProgramFolder() {
-    std::vector<char> path(MAX_PATH);
+    // The wide name: the ANSI one of a folder such as C:\Users\Łukasz on a
+    // Western system holds '?' and names nothing.
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
-        if (n < path.size()) return FolderOf(std::string_view(path.data(), n));
+        if (n < path.size()) return FolderOf(FromUtf16(std::wstring_view(path.data(), n), kUtf8CodePage), Utf8());
         if (path.size() >= 32768) return {};
         path.resize(path.size() * 2);
     }
@@ -54,18 +56,48 @@ void End() { ExitProcess(0); }
 
 void MessageBoxOk(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), kApplicationTitle, MB_OK); }
 
+void MessageBoxWarning(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::optional<std::string> AnsiPathOf(const std::wstring& path, std::size_t maxBytes) {
+    const auto fits = [maxBytes](const std::optional<std::string>& ansi) { return ansi && ansi->size() <= maxBytes; };
+    if (auto exact = ExactlyInAnsiCodePage(path); fits(exact)) return exact;
+    const DWORD need = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (need == 0) return std::nullopt;
+    std::wstring shortPath(need, L'\0');
+    const DWORD n = GetShortPathNameW(path.c_str(), shortPath.data(), need);
+    if (n == 0 || n >= need) return std::nullopt;
+    shortPath.resize(n);
+    // A volume without short names hands the long path back.
+    if (auto exact = ExactlyInAnsiCodePage(shortPath); fits(exact)) return exact;
+    return std::nullopt;
+}
+
+std::wstring LongNameOf(const std::string& ansiPath) {
+    const std::wstring path = ToUtf16(ansiPath, kAnsiCodePage);
+    const DWORD need = path.empty() ? 0 : GetLongPathNameW(path.c_str(), nullptr, 0);
+    if (need == 0) return path;
+    std::wstring longPath(need, L'\0');
+    const DWORD n = GetLongPathNameW(path.c_str(), longPath.data(), need);
+    if (n == 0 || n >= need) return path;
+    longPath.resize(n);
+    return longPath;
+}
+
 HANDLE StartProgram(const std::string& path) {
     // The path is the application name, never parsed from a command line, so a
     // blank in a folder name cannot make Windows try "C:\Program.exe" first.
     // The command line holds only the quoted path: no arguments.
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup = {};
+    const std::wstring program = ToUtf16(path, kUtf8CodePage);
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info = {};
-    const std::string folder = FolderOf(path);
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    const std::wstring folder = ToUtf16(FolderOf(path, Utf8()), kUtf8CodePage);
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info))
         return nullptr;
     CloseHandle(info.hThread);
@@ -102,14 +134,14 @@ std::string FinalPath(const std::string& path) {
 bool IsLink(const std::string& path) {
     if (SystemFileAccess().IsReparsePoint(path)) return true;
     const std::string file = FinalPath(path);
-    const std::string folder = FinalPath(FolderOf(path));
+    const std::string folder = FinalPath(FolderOf(path, Utf8()));
     if (file.empty() || folder.empty()) return false;
-    const std::string expected = folder + path.substr(FolderOf(path).size());
+    const std::string expected = folder + path.substr(FolderOf(path, Utf8()).size());
     return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
 }
 
 int DeleteFiles(const std::string& pattern) {
-    const std::string folder = FolderOf(pattern);
+    const std::string folder = FolderOf(pattern, Utf8());
     // A linked folder would send the deletes somewhere else.
     if (!folder.empty() && SystemFileAccess().IsReparsePoint(folder)) return 0;
     WIN32_FIND_DATAA found;

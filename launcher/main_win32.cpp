@@ -25,10 +25,11 @@ public:
         forms::MessageBoxOk(forms::Widen("Velmora.dll が同じﾌｫﾙﾀﾞに見つかりません！"));
     }
     void CreateFolder(const std::string& path) override { forms::CreateFolder(path); }
-    void LoadSettings() override { settings_ = ::LoadSettings(SystemFileAccess(), folder_); }
+    void LoadSettings() override { settings_ = ::LoadSettings(SystemFileAccess(), SystemAnsiText(), folder_); }
     void ShowSettingsDialog() override {
-        ::ShowSettingsDialog(
-            settings_, [this](const StoredSettings& chosen) { ::SaveSettings(SystemFileAccess(), folder_, chosen); });
+        ::ShowSettingsDialog(settings_, [this](const StoredSettings& chosen) {
+            return ::SaveSettings(SystemFileAccess(), folder_, chosen);
+        });
     }
     std::int32_t HideCursor() override { return ShowCursor(FALSE); }
     void LoadRunForm() override { LoadRunFormFor(startup.letter, folder_, settings_); }

@@ -85,6 +85,6 @@ void RunForm::OnClose() {
 }
 
 void LoadRunFormFor(char switchLetter, const std::string& launcherFolder, const StoredSettings& settings) {
-    static RunForm form(switchLetter, launcherFolder, MusicSettingsFrom(settings));
+    static RunForm form(switchLetter, launcherFolder, MusicSettingsFrom(settings, SystemAnsiCodePage()));
     form.Load();
 }

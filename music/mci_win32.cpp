@@ -3,7 +3,8 @@
 
 #include "system_multimedia.h"
 
-static_assert(SND_ASYNC == kSndAsync && SND_LOOP == kSndLoop);
+static_assert(SND_ASYNC == kSndAsync && SND_LOOP == kSndLoop && SND_NODEFAULT == kSndNoDefault &&
+              SND_FILENAME == kSndFileName);
 
 namespace {
 // A straight pass-through: every decision is the player's, so this layer has

@@ -9,7 +9,9 @@
 
 // PlaySoundA flags the player passes (same values as <mmsystem.h>).
 constexpr std::uint32_t kSndAsync = 0x0001;
+constexpr std::uint32_t kSndNoDefault = 0x0002;
 constexpr std::uint32_t kSndLoop = 0x0008;
+constexpr std::uint32_t kSndFileName = 0x00020000;
 
 class MultimediaApi {
 public:

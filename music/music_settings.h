@@ -5,15 +5,17 @@
 #include <cstdint>
 #include <string>
 
+#include "code_page.h"
 #include "settings.h"
 
 struct MusicSettings {
     MusicKind bgmKind = MusicKind::None;  // what plays; a kind without a name plays nothing
     std::int16_t bgmRepeat = 0;           // CD track to repeat; 0 plays the whole disc
-    std::string bgmFile;                  // full path of the MP3 or WAV file, ANSI bytes
+    std::string bgmFile;                  // full path of the MP3 or WAV file, as stored
+    CodePage ansi;                        // the system's ANSI code page: bgmFile's and the device's replies'
 };
 
-MusicSettings MusicSettingsFrom(const StoredSettings& settings);
+MusicSettings MusicSettingsFrom(const StoredSettings& settings, const CodePage& ansi);
 
 enum class MusicSource { None, Cd, Wav, Mp3 };
 

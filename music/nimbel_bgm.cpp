@@ -26,14 +26,19 @@ std::string TextUpToNul(std::span<const char> buffer) {
 // The first seven characters of a mode buffer, compared case-sensitively.
 bool ModeIs(std::span<const char> buffer, const char (&mode)[8]) { return std::memcmp(buffer.data(), mode, 7) == 0; }
 
-bool IsFailure(std::string_view statusReply) { return ContainsUpperCased(statusReply, "ERR"); }
+// Replies are in the system's ANSI code page: walked in it, a trail byte never
+// makes an "ERR".
+bool IsFailure(std::string_view statusReply, const CodePage& ansi) {
+    return ContainsUpperCased(statusReply, "ERR", ansi);
+}
 
 // The file name goes between double quotes in the open command. A quote would
 // end the name early and let the rest of it be read as command words, and
 // control characters have no place in a path, so such a name is not opened.
-// Checking single bytes is safe for Shift-JIS paths: trail bytes are 0x40-0x7E
-// and 0x80-0xFC, never below 0x40 and never 0x7F, so no part of a double-byte
-// character is mistaken for '"' (0x22), a control byte or DEL.
+// Checking single bytes is safe in every ANSI code page: the trail bytes of
+// the double-byte ones (932, 936, 949, 950) are 0x40 and above, never 0x7F,
+// so no part of a double-byte character is mistaken for '"' (0x22), a
+// control byte or DEL.
 bool IsQuotableFileName(std::string_view name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
@@ -91,11 +96,11 @@ void Nimbel_BGM::StopCdMusic() noexcept {
 void Nimbel_BGM::PollCdMusic() noexcept {
     cdPollActive_ = kTrue;
     const std::string current = MciStatus("status cdaudio current track");
-    if (IsFailure(current)) {
+    if (IsFailure(current, settings_.ansi)) {
         EndCdPolling();
         return;
     }
-    if (IsFailure(MciStatus("status cdaudio number of tracks"))) {
+    if (IsFailure(MciStatus("status cdaudio number of tracks"), settings_.ansi)) {
         EndCdPolling();
         return;
     }
@@ -121,7 +126,7 @@ void Nimbel_BGM::PollCdMusic() noexcept {
     // "play cdaudio from Error:275"; this step plays nothing and the next
     // poll, 200 ms later, asks again.
     const std::string from = MciStatus("status cdaudio position track " + std::to_string(settings_.bgmRepeat));
-    if (IsFailure(from)) return;
+    if (IsFailure(from, settings_.ansi)) return;
     MciPlay("cdaudio", from, "");
 }
 
@@ -150,7 +155,9 @@ void Nimbel_BGM::StopMp3Music() noexcept {
 void Nimbel_BGM::StartWavMusic() noexcept {
     // The count is read as a signed 32-bit value: "0 or less" means no device.
     if (static_cast<std::int32_t>(mci_.WaveOutDeviceCount()) <= 0) return;
-    mci_.PlayWaveSound(settings_.bgmFile.c_str(), kSndAsync | kSndLoop);
+    // A file that cannot be played plays nothing: without NODEFAULT the
+    // system's default sound would ring in a loop until Esc.
+    mci_.PlayWaveSound(settings_.bgmFile.c_str(), kSndAsync | kSndLoop | kSndFileName | kSndNoDefault);
 }
 
 void Nimbel_BGM::StopWavMusic() noexcept { mci_.PlayWaveSound(nullptr, 0); }

@@ -1,5 +1,8 @@
 #include "settings.h"
 
+#include <optional>
+#include <utility>
+
 #include "code_page.h"
 #include "ini_codec.h"
 #include "number_text.h"
@@ -16,7 +19,7 @@ std::int16_t ReadNumber(FileAccess& files, std::string_view key, const std::stri
 
 std::string SettingsFilePath(std::string_view launcherFolder) {
     std::string path(launcherFolder);
-    if (!EndsWithBackslash(path)) path += '\\';
+    if (!EndsWithBackslash(path, Utf8())) path += '\\';
     path += kSettingsFileName;
     return path;
 }
@@ -33,15 +36,16 @@ std::string WriteIni(FileAccess& files, std::string_view section, std::string_vi
     std::string old;
     const FileRead read = files.ReadWholeFile(path, kMaxSettingsFileBytes, old);
     if (read != FileRead::Ok && read != FileRead::Missing) return {};
-    const auto edited = IniSetString(old, FirstCharacters(UpToNul(section), kWriteIniNameChars),
-                                     FirstCharacters(UpToNul(key), kWriteIniNameChars), UpToNul(value));
+    // The names are the file's own, in code page 932 on every system.
+    const auto edited = IniSetString(old, FirstCharacters(UpToNul(section), kWriteIniNameChars, ShiftJis()),
+                                     FirstCharacters(UpToNul(key), kWriteIniNameChars, ShiftJis()), UpToNul(value));
     if (!edited || edited->size() > kMaxSettingsFileBytes) return {};
     if (read == FileRead::Ok && *edited == old) return {};
     ReplaceFileAtomically(files, path, *edited);  // a failure is silent; the old file stays
     return {};
 }
 
-StoredSettings LoadSettings(FileAccess& files, std::string_view launcherFolder) {
+StoredSettings LoadSettings(FileAccess& files, const AnsiText& ansi, std::string_view launcherFolder) {
     const std::string file = SettingsFilePath(launcherFolder);
     StoredSettings settings;
     settings.BgmKind = static_cast<MusicKind>(ReadNumber(files, kKeyBgmKind, file));
@@ -49,16 +53,48 @@ StoredSettings LoadSettings(FileAccess& files, std::string_view launcherFolder) 
 
     settings.BgmFile = ReadIni(files, kSettingsSection, kKeyBgmFile, file);
     // A CD setting keeps its kind whatever the path says.
-    if (!settings.BgmFile.empty() && !FileExists(files, settings.BgmFile)) settings.BgmFile.clear();
+    if (!settings.BgmFile.empty() && !FileExists(files, ansi.toUtf8(settings.BgmFile))) settings.BgmFile.clear();
     if (settings.BgmFile.empty() && settings.BgmKind == MusicKind::File) settings.BgmKind = MusicKind::None;
 
-    settings.BgmFolder = settings.BgmFile.empty() ? std::string(launcherFolder) : FolderOf(settings.BgmFile);
+    // The folder is found in the code page the path is in, then named as
+    // the browser takes it.
+    settings.BgmFolder =
+        settings.BgmFile.empty() ? std::string(launcherFolder) : ansi.toUtf8(FolderOf(settings.BgmFile, ansi.codePage));
     return settings;
 }
 
-void SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings) {
-    const std::string file = SettingsFilePath(launcherFolder);
-    WriteIni(files, kSettingsSection, kKeyBgmKind, SignPositionText(static_cast<std::int16_t>(settings.BgmKind)), file);
-    WriteIni(files, kSettingsSection, kKeyBgmRepeat, SignPositionText(settings.BgmRepeat), file);
-    WriteIni(files, kSettingsSection, kKeyBgmFile, settings.BgmFile, file);
+SaveReport SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings) {
+    SaveReport report;
+    report.file = SettingsFilePath(launcherFolder);
+    std::string old;
+    const FileRead read = files.ReadWholeFile(report.file, kMaxSettingsFileBytes, old);
+    if (read == FileRead::TooLarge) {
+        report.outcome = SaveOutcome::TooLarge;
+        return report;
+    }
+    if (read == FileRead::Failed) {
+        report.outcome = SaveOutcome::Unreadable;
+        report.systemError = files.LastError();
+        return report;
+    }
+    std::optional<std::string> edited = old;
+    const std::pair<std::string_view, std::string> values[] = {
+        {kKeyBgmKind, SignPositionText(static_cast<std::int16_t>(settings.BgmKind))},
+        {kKeyBgmRepeat, SignPositionText(settings.BgmRepeat)},
+        {kKeyBgmFile, std::string(UpToNul(settings.BgmFile))},
+    };
+    for (const auto& [key, value] : values)
+        if (edited) edited = IniSetString(*edited, kSettingsSection, key, value);
+    // The codec refuses only values the dialog cannot make (a line break in
+    // the path); such a file would not read back, so it is not written.
+    if (!edited || edited->size() > kMaxSettingsFileBytes) {
+        report.outcome = edited ? SaveOutcome::TooLarge : SaveOutcome::NotWritten;
+        return report;
+    }
+    if (read == FileRead::Ok && *edited == old) return report;
+    if (!ReplaceFileAtomically(files, report.file, *edited)) {
+        report.outcome = SaveOutcome::NotWritten;
+        report.systemError = files.LastError();
+    }
+    return report;
 }

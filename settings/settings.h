@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "code_page.h"
 #include "file_access.h"
 
 // BGM区分, what the run plays. The file holds it as a 16-bit number; a
@@ -20,8 +21,8 @@ enum class MusicKind : std::int16_t { None = 0, Cd = 1, File = 2 };
 struct StoredSettings {
     MusicKind BgmKind = MusicKind::None;
     std::int16_t BgmRepeat = 0;  // CD track to repeat; 0 repeats the whole disc
-    std::string BgmFile;         // full path of the MP3 or WAV file (ANSI bytes), "" for none
-    std::string BgmFolder;       // where the dialog's file browse starts: derived, never stored
+    std::string BgmFile;         // full path of the MP3 or WAV file in the system's ANSI code page, "" for none
+    std::string BgmFolder;       // where the dialog's file browse starts (UTF-8): derived, never stored
 };
 
 // Names in the file: code page 932 bytes (the sources are UTF-8).
@@ -44,7 +45,8 @@ constexpr std::size_t kReadIniBufferSize = 256;
 constexpr std::size_t kWriteIniNameChars = 127;
 
 // launcherFolder + "\Velmora.ini". The folder is the one that holds the
-// launcher, with or without a trailing backslash (a drive root is "C:\").
+// launcher (UTF-8, as the file access takes paths), with or without a
+// trailing backslash (a drive root is "C:\").
 std::string SettingsFilePath(std::string_view launcherFolder);
 
 // The value of key in section of the file, cut to 255 bytes; "" when the
@@ -60,11 +62,28 @@ std::string WriteIni(FileAccess& files, std::string_view section, std::string_vi
                      std::string_view file);
 
 // The settings in the file beside the launcher. Never fails: what is missing
-// or unreadable falls back to no music. A music file that cannot be opened
+// or unreadable falls back to no music. Values are bytes in the system's
+// ANSI code page (ansi), kept as they are. A music file that cannot be opened
 // is dropped, and music kind File then becomes None. BgmFolder is the music
 // file's folder, or the launcher's folder when there is no file.
-StoredSettings LoadSettings(FileAccess& files, std::string_view launcherFolder);
+StoredSettings LoadSettings(FileAccess& files, const AnsiText& ansi, std::string_view launcherFolder);
+
+// What became of a save.
+enum class SaveOutcome {
+    Saved,       // the file holds the three values (or held them already)
+    Unreadable,  // the file exists but cannot be read, so it is not rewritten
+    TooLarge,    // the file is over the size limit, or would grow over it
+    NotWritten,  // the file could not be replaced: the folder is a link, or the system refused
+};
+
+struct SaveReport {
+    SaveOutcome outcome = SaveOutcome::Saved;
+    std::uint32_t systemError = 0;  // the system's reason when it gave one, else 0
+    std::string file;               // the settings file's path
+};
 
 // The settings dialog's save: BgmKind, BgmRepeat and BgmFile, in this order,
-// the numbers with a sign position (BGM区分= 2).
-void SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings);
+// the numbers with a sign position (BGM区分= 2). The three values replace
+// the file in one step, so a save that fails leaves the old file exactly as
+// it was, never with some values new and some old.
+SaveReport SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings);

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,36 @@ namespace {
 // The author's home page, opened by a click on the banner.
 constexpr char kHomePage[] = "https://velmora.example/";
 
-// Texts the system takes in its ANSI form: code page 932 bytes.
-constexpr char kBrowseFilter[] = "BGM\xCC\xA7\xB2\xD9 (MP3 WAV)\0*.MP3;*.WAV\0";  // "BGMﾌｧｲﾙ (MP3 WAV)"
-constexpr char kBrowseTitle[] = "\xCC\xA7\xB2\xD9\x82\xF0\x8A\x4A\x82\xAD";       // "ﾌｧｲﾙを開く"
+// Wide, so that they read right whatever the system's ANSI code page is.
+constexpr wchar_t kBrowseFilter[] = L"BGMﾌｧｲﾙ (MP3 WAV)\0*.MP3;*.WAV\0";
+constexpr wchar_t kBrowseTitle[] = L"ﾌｧｲﾙを開く";
+constexpr wchar_t kCannotStoreName[] =
+    L"このﾌｧｲﾙの名前は、このｼｽﾃﾑの文字ｺｰﾄﾞでは書けず、短い名前(8.3形式)もないため、BGMに設定できません。"
+    L"ﾌｧｲﾙ名を変えてから、もう一度選んでください。";
 constexpr DWORD kFileBufferChars = 255;
+
+// Why a save failed, in the dialog's language: the system's own words where
+// it gave a reason.
+std::wstring SaveFailureText(const SaveReport& report) {
+    std::wstring reason;
+    if (report.systemError != 0) {
+        wchar_t* text = nullptr;
+        const DWORD n =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, report.systemError, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        if (n > 0 && text) reason.assign(text, n);
+        if (text) LocalFree(text);
+        while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
+        reason += L" (" + std::to_wstring(report.systemError) + L")";
+    } else if (report.outcome == SaveOutcome::TooLarge) {
+        reason = L"設定ﾌｧｲﾙが大きすぎます。";
+    } else if (report.outcome == SaveOutcome::Unreadable) {
+        reason = L"設定ﾌｧｲﾙを読めません。";
+    } else {
+        reason = L"設定ﾌｧｲﾙに書き込めませんでした。";
+    }
+    return L"設定を保存できませんでした。\n\n" + ToUtf16(report.file, kUtf8CodePage) + L"\n\n" + reason;
+}
 
 const COLORREF kGrey = RGB(0xC0, 0xC0, 0xC0);
 
@@ -206,7 +233,7 @@ void Nimbel_P::OnLoad() {
     Cmd_File.SetEnabled(settings_.BgmKind == MusicKind::File);
     BGM_Repeat.SetText(forms::Widen(FormatHash(settings_.BgmRepeat).c_str()));
     for (std::int16_t value = 0; value <= 30; ++value) BGM_Repeat.AddItem(forms::Widen(FormatHash(value).c_str()));
-    lbl_Fname.SetCaption(ToUtf16(settings_.BgmFile, kAnsiCodePage));
+    lbl_Fname.SetCaption(forms::LongNameOf(settings_.BgmFile));
     POINT mouse = {};
     const bool known = GetCursorPos(&mouse) != FALSE;
     ZoomOriginX = known ? static_cast<std::int16_t>(mouse.x) : 0;
@@ -227,11 +254,12 @@ void Nimbel_P::ChooseSource(int index) {
 }
 
 void Nimbel_P::BrowseForFile() {
-    std::vector<char> file(kFileBufferChars + 1, '\0'), title(kFileBufferChars + 1, '\0');
-    OPENFILENAMEA request = {};
+    std::vector<wchar_t> file(kFileBufferChars + 1, L'\0'), title(kFileBufferChars + 1, L'\0');
+    const std::wstring folder = ToUtf16(settings_.BgmFolder, kUtf8CodePage);
+    OPENFILENAMEW request = {};
     // The size Windows accepts from every version: the structure without the
     // Windows 2000 additions (76 bytes in the 32-bit program).
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = Hwnd();
     request.hInstance = GetModuleHandleW(nullptr);
     request.lpstrFilter = kBrowseFilter;
@@ -239,20 +267,33 @@ void Nimbel_P::BrowseForFile() {
     request.nMaxFile = kFileBufferChars;
     request.lpstrFileTitle = title.data();
     request.nMaxFileTitle = kFileBufferChars;
-    request.lpstrInitialDir = settings_.BgmFolder.c_str();
+    request.lpstrInitialDir = folder.c_str();
     request.lpstrTitle = kBrowseTitle;
     request.Flags = 0;
-    if (!GetOpenFileNameA(&request)) return;  // cancelled or failed: nothing changes
-    const std::string path(file.data());
-    settings_.BgmFile = path;
-    lbl_Fname.SetCaption(ToUtf16(path, kAnsiCodePage));
-    settings_.BgmFolder = FolderOf(path);
+    if (!GetOpenFileNameW(&request)) return;  // cancelled or failed: nothing changes
+    const std::wstring chosen(file.data());
+    // The settings file and the multimedia calls take the path in the ANSI
+    // code page; a name it cannot spell would be stored with '?' and never play.
+    const std::optional<std::string> stored = forms::AnsiPathOf(chosen, kReadIniBufferSize - 1);
+    if (!stored) {
+        forms::MessageBoxWarning(Hwnd(), chosen + L"\n\n" + kCannotStoreName);
+        return;  // the previous choice stays
+    }
+    settings_.BgmFile = *stored;
+    lbl_Fname.SetCaption(chosen);
+    settings_.BgmFolder = FolderOf(FromUtf16(chosen, kUtf8CodePage), Utf8());
 }
 
 void Nimbel_P::SaveSettings() {
     settings_.BgmRepeat = RepeatFromText(FromUtf16(BGM_Repeat.Text(), kAnsiCodePage), settings_.BgmRepeat);
     // Stored before the closing zoom, all three values whatever the source.
-    if (store_) store_(settings_);
+    // A save that failed must not look like one that worked: the user would
+    // believe the music set. The dialog says why and stays open.
+    const SaveReport report = store_ ? store_(settings_) : SaveReport{};
+    if (report.outcome != SaveOutcome::Saved) {
+        forms::MessageBoxWarning(Hwnd(), SaveFailureText(report));
+        return;
+    }
     Unload();
 }
 

@@ -16,8 +16,8 @@
 
 class Nimbel_P final : public forms::Form {
 public:
-    // Stores what "設定" hands back, before the dialog closes.
-    using StoreAction = std::function<void(const StoredSettings&)>;
+    // Stores what "設定" hands back; the dialog closes only when it was stored.
+    using StoreAction = std::function<SaveReport(const StoredSettings&)>;
 
     Nimbel_P();
     // The settings the dialog opens with, and where "設定" hands them back.
@@ -57,5 +57,6 @@ private:
 };
 
 // Shows the settings dialog modally on the given settings; returns when it
-// has closed. store runs if the user stores them.
+// has closed. store runs if the user stores them; when it fails, the dialog
+// says why and stays open.
 void ShowSettingsDialog(const StoredSettings& settings, Nimbel_P::StoreAction store);

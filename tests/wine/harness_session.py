@@ -55,7 +55,7 @@ class WineSession:
     """One test's world: display, prefix, wineserver and the programs it starts."""
 
     def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False,
-                 display_args=(), dpi=None):
+                 display_args=(), dpi=None, japanese_font_link=False):
         self.name = name
         self.screen = screen
         self.display_args = display_args  # extra Xvfb arguments, e.g. ("-extension", "GLX")
@@ -65,6 +65,10 @@ class WineSession:
         # compiled_locale=True: the locale is compiled into a private folder
         # (LOCPATH), so Wine can reach Unix file names outside ASCII.
         self.locpath = compiled_locale_path(locale) if compiled_locale and locale else None
+        # japanese_font_link=True: the system font links to a Japanese one, as
+        # Windows' font linking does, so that screenshots under a non-Japanese
+        # locale show Japanese text instead of empty boxes.
+        self.japanese_font_link = japanese_font_link
         # audio=True: a private sound server with a null sink for this session's
         # programs (self.audio, an AudioSink); record() listens to it.
         self.want_audio = audio
@@ -88,6 +92,8 @@ class WineSession:
             self.xvfb = Xvfb(*self.screen, extra=self.display_args)
             if self.dpi:
                 self._set_dpi(self.dpi)
+            if self.japanese_font_link:
+                self._link_japanese_font()
             if self.want_audio:
                 _favour_sound()
                 self.audio = AudioSink(os.path.join(self.run_dir, "pulse"))
@@ -120,6 +126,19 @@ class WineSession:
         subprocess.run([WINESERVER, "-k"], env=self.env(), timeout=30, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=30, check=False)
+
+    def _link_japanese_font(self):
+        # Wine reads the links when a program starts. Tahoma is its system
+        # font; the others are what its Chinese and other locales put in its place.
+        faces = ("Tahoma", "SimSun", "MS Shell Dlg", "Microsoft Sans Serif")
+        lines = ["Windows Registry Editor Version 5.00", "", "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]"]
+        # REG_MULTI_SZ as regedit 5 writes it: hex(7), UTF-16, ending in two
+        # NULs, in a UTF-16 file (in an ASCII one Wine reads the bytes as ANSI).
+        value = ",".join(f"{b:02x}" for b in "ipag.ttf,IPAGothic\0\0".encode("utf-16-le"))
+        lines += [f'"{face}"=hex(7):{value}' for face in faces]
+        self.write_c("C:\\fontlink.reg", ("\ufeff" + "\r\n".join(lines) + "\r\n").encode("utf-16-le"))
+        subprocess.run([WINE, "regedit", "/S", "C:\\fontlink.reg"], env=self.env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120, check=True, preexec_fn=_die_with_parent)
 
     def close(self):
         for proc in reversed(self.processes):

@@ -142,8 +142,8 @@ def wav_loops_and_stops():
         # And the calls behind it.
         lines = [text for _, text in t.lines]
         check(any(re.search(r"wavedevices n=[1-9]", x) for x in lines), "no wave device counted")
-        check(any('playsound sound="C:\\\\music\\\\tone.wav" flags=9 ok=1' in x for x in lines),
-              "PlaySoundA(file, NULL, SND_ASYNC | SND_LOOP) not made or failed")
+        check(any('playsound sound="C:\\\\music\\\\tone.wav" flags=131083 ok=1' in x for x in lines),
+              "PlaySoundA(file, NULL, SND_ASYNC | SND_LOOP | SND_FILENAME | SND_NODEFAULT) not made or failed")
 
 
 def mp3_plays_reports_and_closes():

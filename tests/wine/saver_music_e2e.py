@@ -162,8 +162,8 @@ def wav_plays_during_the_run():
         run.plays(make_wav, "tone.wav", 1, 440)
         check(run.trace.commands() == [], f"MCI used for a WAV file: {run.trace.commands()}")
         calls = run.trace.play_sound_calls()
-        check(calls == [(False, 9), (True, 0)],
-              f"expected PlaySound(file, SND_ASYNC | SND_LOOP) then PlaySound(NULL, 0): {calls}")
+        check(calls == [(False, 0x2000B), (True, 0)],
+              f"expected PlaySound(file, SND_ASYNC | SND_LOOP | SND_FILENAME | SND_NODEFAULT), then PlaySound(NULL, 0): {calls}")
         check(any('SoundName=L"C:\\\\Music\\\\tone.wav"' in line for line in run.trace.lines),
               "PlaySound was not given the settings' file")
 

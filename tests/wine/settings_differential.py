@@ -202,7 +202,7 @@ def run_round_trips():
 
 def loaded_settings(fields):
     """BgmKind, BgmRepeat, BgmFile and BgmFolder from the probe's fields."""
-    return int(fields[0]), int(fields[1]), unhex(fields[2]).decode("cp932"), unhex(fields[3]).decode("cp932")
+    return int(fields[0]), int(fields[1]), unhex(fields[2]).decode("cp932"), unhex(fields[3]).decode("utf-8")
 
 
 def check_saved_lines(folder, existing, kind, repeat, data):

@@ -17,15 +17,18 @@ TEST(CodePage, ALeadByteTakesTheNextByteUnlessThereIsNoneOrItIsNul) {
 }
 
 TEST(CodePage, CharacterWalksNeverMatchATrailByte) {
+    const CodePage& cp = ShiftJis();
     EXPECT_TRUE(
         ContainsUpperCased("x\x83\x40"
                            "err",
-                           "ERR"));
-    EXPECT_FALSE(ContainsUpperCased("\x83\x65rr", "ERR"));  // 0x83 0x65 is one character (テ)
-    EXPECT_EQ(LastCharacters("a.\x83\x4dp3", 3), "\x83\x4dp3");
-    EXPECT_EQ(LastCharacters("mp3", 5), "mp3");
+                           "ERR", cp));
+    EXPECT_FALSE(ContainsUpperCased("\x83\x65rr", "ERR", cp));  // 0x83 0x65 is one character (テ)
+    EXPECT_TRUE(ContainsUpperCased("\x83\x65rr", "ERR", CodePage::Numbered(1252))) << "ƒerr in 1252";
+    EXPECT_EQ(LastCharacters("a.\x83\x4dp3", 3, cp), "\x83\x4dp3");
+    EXPECT_EQ(LastCharacters("mp3", 5, cp), "mp3");
     EXPECT_EQ(UpperCased("a\x83\x61"
-                         "b"),
+                         "b",
+                         cp),
               "A\x83\x61"
               "B");
     EXPECT_TRUE(Cp932EqualsIgnoringAsciiCase("bgm\x8B\xE6", "BGM\x8B\xE6"));

@@ -3,42 +3,42 @@
 FileRead FakeFiles::ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes) {
     log.push_back("read " + path);
     bytes.clear();
-    if (folders.count(path) || unreadable.count(path)) return FileRead::Failed;
+    if (folders.count(path) || unreadable.count(path)) return Answer(FileRead::Failed, true);
     const auto found = files.find(path);
-    if (found == files.end()) return FileRead::Missing;
-    if (found->second.size() > maxBytes) return FileRead::TooLarge;
+    if (found == files.end()) return Answer(FileRead::Missing, false);
+    if (found->second.size() > maxBytes) return Answer(FileRead::TooLarge, false);
     bytes = found->second;
-    return FileRead::Ok;
+    return Answer(FileRead::Ok, false);
 }
 
 bool FakeFiles::CanOpenForReading(const std::string& path) {
     log.push_back("probe " + path);
-    return files.count(path) && !unreadable.count(path);
+    return Answer(files.count(path) && !unreadable.count(path), false);
 }
 
 bool FakeFiles::IsReparsePoint(const std::string& path) {
     log.push_back("probe link " + path);
-    return links.count(path) != 0;
+    return Answer(links.count(path) != 0, false);
 }
 
 NewFile FakeFiles::WriteNewFile(const std::string& path, std::string_view bytes) {
     log.push_back("write " + path);
-    if (files.count(path) || folders.count(path) || links.count(path)) return NewFile::NotCreated;
+    if (files.count(path) || folders.count(path) || links.count(path)) return Answer(NewFile::NotCreated, true);
     if (writeFailsHalfway) {
         files[path] = std::string(bytes.substr(0, bytes.size() / 2));
-        return NewFile::Failed;
+        return Answer(NewFile::Failed, true);
     }
     files[path] = std::string(bytes);
-    return NewFile::Written;
+    return Answer(NewFile::Written, false);
 }
 
 bool FakeFiles::MoveReplacing(const std::string& from, const std::string& to) {
     log.push_back("move " + from + " > " + to);
     const auto found = files.find(from);
-    if (moveFails || found == files.end() || folders.count(to)) return false;
+    if (moveFails || found == files.end() || folders.count(to)) return Answer(false, true);
     files[to] = found->second;
     files.erase(from);
-    return true;
+    return Answer(true, false);
 }
 
 void FakeFiles::Remove(const std::string& path) {

@@ -4,7 +4,7 @@
 #include "real_files.h"
 
 namespace {
-const std::string kSo = "\x83\x5C";  // "ソ": its trail byte has the value of a backslash
+const std::string kSo = "\xE3\x82\xBD";  // "ソ" in UTF-8, the form file paths take
 const std::string kPath = "C:\\Velmora\\Velmora.ini";
 const std::string kTemporary = TemporaryPathFor(kPath);
 const std::string kOld = "[Section]\r\nold=1\r\n";
@@ -13,7 +13,7 @@ const std::string kOld = "[Section]\r\nold=1\r\n";
 TEST(FileExists, OneTrailingBackslashIsDroppedAndFoldersAreNotFiles) {
     FakeFiles files;
     files.files["C:\\Music\\song.mp3"] = "ID3";
-    files.files["C:\\" + kSo] = "a file whose name ends in a trail byte";
+    files.files["C:\\" + kSo] = "a file whose name ends outside ASCII";
     files.folders.insert("C:\\Windows");
 
     EXPECT_TRUE(FileExists(files, "C:\\Music\\song.mp3"));
@@ -22,7 +22,7 @@ TEST(FileExists, OneTrailingBackslashIsDroppedAndFoldersAreNotFiles) {
     EXPECT_FALSE(FileExists(files, "C:\\Windows\\"));
     EXPECT_FALSE(FileExists(files, "C:\\Music\\other.mp3"));
     EXPECT_TRUE(FileExists(files, "C:\\" + kSo));
-    EXPECT_EQ(files.log.back(), "probe C:\\" + kSo) << "the trail byte is not dropped";
+    EXPECT_EQ(files.log.back(), "probe C:\\" + kSo) << "nothing of the name is dropped";
 
     files.log.clear();
     EXPECT_FALSE(FileExists(files, ""));

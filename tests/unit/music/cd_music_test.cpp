@@ -21,7 +21,7 @@ std::int16_t Poll(Nimbel_BGM& bgm, ScriptedMultimedia& mci) {
 
 TEST(CdMusic, WholeDiscIsStartedOnlyWhenStopped) {
     ScriptedMultimedia mci;
-    Nimbel_BGM bgm(mci, {MusicKind::Cd, 0, ""});
+    Nimbel_BGM bgm(mci, {MusicKind::Cd, 0, "", ShiftJis()});
     mci.Expect("open cdaudio", 0).Expect("set cdaudio time format tmst", 0);
     bgm.StartCdMusic();
     mci.ExpectAllSent();
@@ -43,7 +43,7 @@ TEST(CdMusic, WholeDiscIsStartedOnlyWhenStopped) {
 
 TEST(CdMusic, RepeatTrackRestartsWhenPlayRunsOnOrTheDiscStops) {
     ScriptedMultimedia mci;
-    Nimbel_BGM bgm(mci, {MusicKind::Cd, 3, ""});
+    Nimbel_BGM bgm(mci, {MusicKind::Cd, 3, "", ShiftJis()});
     ExpectStatus(mci, "3", 0, "playing");
     EXPECT_EQ(Poll(bgm, mci), -1);
     for (const char* current : {"4", " 3 "}) {
@@ -57,7 +57,7 @@ TEST(CdMusic, RepeatTrackRestartsWhenPlayRunsOnOrTheDiscStops) {
 TEST(CdMusic, AFailedPositionQueryPlaysNothingButKeepsPolling) {
     // It must not turn into "play cdaudio from Error:275"; the next poll retries.
     ScriptedMultimedia mci;
-    Nimbel_BGM bgm(mci, {MusicKind::Cd, 12, ""});
+    Nimbel_BGM bgm(mci, {MusicKind::Cd, 12, "", ShiftJis()});
     ExpectStatus(mci, "4", 0, "playing");
     mci.Expect("status cdaudio position track 12", 512, 275);
     EXPECT_EQ(Poll(bgm, mci), -1);
@@ -70,7 +70,7 @@ TEST(CdMusic, AFailedPositionQueryPlaysNothingButKeepsPolling) {
 TEST(CdMusic, AnyFailedStepEndsPollingAndSendsNothingMore) {
     const auto check = [](std::int16_t repeat, const auto& script) {
         ScriptedMultimedia mci;
-        Nimbel_BGM bgm(mci, {MusicKind::Cd, repeat, ""});
+        Nimbel_BGM bgm(mci, {MusicKind::Cd, repeat, "", ShiftJis()});
         script(mci);
         EXPECT_EQ(Poll(bgm, mci), 0);
     };

@@ -5,7 +5,7 @@
 #include "scripted_multimedia.h"
 
 namespace {
-MusicSettings File(std::string path) { return {MusicKind::File, 0, std::move(path)}; }
+MusicSettings File(std::string path) { return {MusicKind::File, 0, std::move(path), ShiftJis()}; }
 std::string OpenCommand(const std::string& path) { return "open \"" + path + "\" type MPEGVideo Alias MP3Play"; }
 // C:\音楽\曲.mp3 in code page 932
 const std::string kJapanesePath = "C:\\\x89\xb9\x8a\x79\\\x8b\xc8.mp3";
@@ -71,7 +71,7 @@ TEST(WavMusic, LoopsTheFileOnlyWhenThereIsAWaveDevice) {
     bgm.StopWavMusic();
     ASSERT_EQ(mci.sounds.size(), 2u);
     EXPECT_EQ(mci.sounds[0].name, kJapanesePath);
-    EXPECT_EQ(mci.sounds[0].flags, 9u);
+    EXPECT_EQ(mci.sounds[0].flags, 0x2000Bu) << "async, looping, a file, and no default sound in its place";
     EXPECT_EQ(mci.sounds[1].name, std::nullopt);
     EXPECT_EQ(mci.sounds[1].flags, 0u);
 }
@@ -84,6 +84,8 @@ TEST(MusicSource, KindAndUpperCasedLastThreeCharactersChooseTheSource) {
     EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.mid"}), MusicSource::None);
     EXPECT_EQ(MusicSourceFor({MusicKind::None, 0, "C:\\a.mp3"}), MusicSource::None);
     EXPECT_EQ(MusicSourceFor({MusicKind{3}, 0, "C:\\a.mp3"}), MusicSource::None);
-    // The last three bytes read "MP3", but 0x83 0x4D is one character (ギ).
-    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a\x83\x4dP3"}), MusicSource::None);
+    // The last three bytes read "MP3", but in code page 932 0x83 0x4D is one
+    // character (ギ); in 1252 0x83 is a character of its own (ƒ).
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a\x83\x4dP3", ShiftJis()}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a\x83\x4dP3", CodePage::Numbered(1252)}), MusicSource::Mp3);
 }

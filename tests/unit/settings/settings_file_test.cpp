@@ -31,7 +31,7 @@ TEST_F(RealFiles, SaveAndLoadRoundTripBesideTheLauncher) {
                   song + "\r\n");
     EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(folder + "/Velmora.ini")));
 
-    const StoredSettings loaded = LoadSettings(files, folder);
+    const StoredSettings loaded = LoadSettings(files, JapaneseAnsi(), folder);
     EXPECT_EQ(loaded.BgmKind, MusicKind::File);
     EXPECT_EQ(loaded.BgmRepeat, 3);
     EXPECT_EQ(loaded.BgmFile, song);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fake_files.h"
 #include "settings.h"
 
@@ -18,7 +20,7 @@ protected:
     void SetUp() override { files.files[kSong] = "ID3"; }
     StoredSettings Load(const std::string& ini) {
         files.files[kIni] = ini;
-        return LoadSettings(files, kFolder);
+        return LoadSettings(files, JapaneseAnsi(), kFolder);
     }
     static std::string Ini(const std::string& kind, const std::string& repeat, const std::string& file) {
         return "[Section]\r\n" + kKind + "=" + kind + "\r\n" + kRepeat + "=" + repeat + "\r\n" + kFile + "=" + file +
@@ -34,12 +36,13 @@ TEST(SettingsNames, KeysAreTheCodePage932Bytes) {
     EXPECT_EQ(kFile, "\x42\x47\x4D\xCC\xA7\xB2\xD9");
     EXPECT_EQ(SettingsFilePath("C:\\Velmora"), "C:\\Velmora\\Velmora.ini");
     EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\Velmora.ini");
-    EXPECT_EQ(SettingsFilePath("C:\\\x83\x5C"), "C:\\\x83\x5C\\Velmora.ini") << "ソ ends in a trail byte";
+    EXPECT_EQ(SettingsFilePath("C:\\Ren\xC3\xA9"), "C:\\Ren\xC3\xA9\\Velmora.ini") << "the folder is UTF-8";
+    EXPECT_EQ(SettingsFilePath("C:\\\xE3\x82\xBD"), "C:\\\xE3\x82\xBD\\Velmora.ini") << "ソ in UTF-8";
 }
 
 TEST_F(Settings, NoFileMeansNoMusicAndTheLauncherFolder) {
     files.files.erase(kIni);
-    const StoredSettings s = LoadSettings(files, kFolder);
+    const StoredSettings s = LoadSettings(files, JapaneseAnsi(), kFolder);
     EXPECT_EQ(Kind(s), 0);
     EXPECT_EQ(s.BgmRepeat, 0);
     EXPECT_EQ(s.BgmFile, "");
@@ -112,7 +115,7 @@ TEST_F(Settings, AKindWithoutANameComesBackAsItWas) {
     EXPECT_EQ(Kind(s), 5);
     files.files.erase(kIni);
     SaveSettings(files, kFolder, s);
-    EXPECT_EQ(Kind(LoadSettings(files, kFolder)), 5);
+    EXPECT_EQ(Kind(LoadSettings(files, JapaneseAnsi(), kFolder)), 5);
 }
 
 TEST_F(Settings, FolderOfTheMusicFile) {
@@ -152,12 +155,11 @@ TEST_F(Settings, SaveIntoANewFileWritesTheThreeKeysInOrder) {
               "BGM\xD8\xCB\xDF\xB0\xC4= 0\r\n"
               "BGM\xCC\xA7\xB2\xD9=C:\\Music\\song.mp3\r\n");
     const std::string temporary = TemporaryPathFor(kIni);
-    const std::string oneSave[] = {"write " + temporary, "move " + temporary + " > " + kIni};
-    EXPECT_EQ(files.Changes(),
-              (std::vector<std::string>{oneSave[0], oneSave[1], oneSave[0], oneSave[1], oneSave[0], oneSave[1]}));
+    EXPECT_EQ(files.Changes(), (std::vector<std::string>{"write " + temporary, "move " + temporary + " > " + kIni}))
+        << "the three values replace the file in one step";
     EXPECT_EQ(files.files.count(temporary), 0u);
 
-    const StoredSettings s = LoadSettings(files, kFolder);
+    const StoredSettings s = LoadSettings(files, JapaneseAnsi(), kFolder);
     EXPECT_EQ(Kind(s), 2);
     EXPECT_EQ(s.BgmRepeat, 0);
     EXPECT_EQ(s.BgmFile, kSong);
@@ -227,4 +229,74 @@ TEST_F(Settings, NamesCountUpToNulAndWriteIniCutsThemTo127Characters) {
     for (int i = 0; i < 130; ++i) kanji += "\x8B\xC8";
     WriteIni(files, "Section", kanji, "3", kIni);
     EXPECT_EQ(files.files[kIni], "[Section]\r\n" + kanji.substr(0, 254) + "=3\r\n");
+}
+
+// What a failed save reports, so the dialog can say so; the old file stays.
+TEST_F(Settings, ASaveThatFailsSaysHowAndLeavesTheFile) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeFiles&)> arrange;
+        SaveOutcome outcome;
+        std::uint32_t systemError;
+    };
+    const Case cases[] = {
+        {"saved", [](FakeFiles&) {}, SaveOutcome::Saved, 0},
+        {"unreadable", [](FakeFiles& f) { f.unreadable.insert(kIni); }, SaveOutcome::Unreadable, 5},
+        {"too large", [](FakeFiles& f) { f.files[kIni].resize(kMaxSettingsFileBytes + 1, ';'); }, SaveOutcome::TooLarge,
+         0},
+        {"read-only folder", [](FakeFiles& f) { f.folders.insert(TemporaryPathFor(kIni)); }, SaveOutcome::NotWritten,
+         5},
+        {"disk full", [](FakeFiles& f) { f.writeFailsHalfway = true; }, SaveOutcome::NotWritten, 5},
+        {"rename refused", [](FakeFiles& f) { f.moveFails = true; }, SaveOutcome::NotWritten, 5},
+        {"linked folder", [](FakeFiles& f) { f.links.insert(kFolder); }, SaveOutcome::NotWritten, 0},
+    };
+    for (const Case& c : cases) {
+        FakeFiles f;
+        f.files[kIni] = Ini(" 0", " 0", "");
+        c.arrange(f);
+        f.failureCode = 5;  // ERROR_ACCESS_DENIED, as the system would give it
+        const std::string before = f.files[kIni];
+        const SaveReport report = SaveSettings(f, kFolder, {MusicKind::File, 0, kSong, ""});
+        EXPECT_EQ(report.outcome, c.outcome) << c.what;
+        EXPECT_EQ(report.systemError, c.outcome == SaveOutcome::Saved ? 0 : c.systemError) << c.what;
+        EXPECT_EQ(report.file, kIni) << c.what;
+        if (c.outcome != SaveOutcome::Saved) EXPECT_EQ(f.files[kIni], before) << c.what;
+        EXPECT_EQ(f.files.count(TemporaryPathFor(kIni)), 0u) << c.what << ": no temporary file left";
+    }
+}
+
+// A stored path is kept as its ANSI bytes, found in the file system by its
+// UTF-8 name, and its folder is found in the code page it is written in.
+TEST(LoadSettingsCodePages, TheMusicFileIsWalkedInTheSystemsCodePage) {
+    const auto same = [](std::string_view text) { return std::string(text); };
+    const auto latin1 = [](std::string_view text) {
+        std::string utf8;
+        for (const unsigned char c : text) {
+            if (c < 0x80) {
+                utf8 += static_cast<char>(c);
+            } else {
+                utf8 += static_cast<char>(0xC0 | (c >> 6));
+                utf8 += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return utf8;
+    };
+    struct Case {
+        AnsiText ansi;
+        std::string stored, fileName, folder;
+    };
+    const Case cases[] = {
+        {{ShiftJis(), same}, "C:\\\x83\x5C\\a.wav", "C:\\\x83\x5C\\a.wav", "C:\\\x83\x5C"},
+        {{CodePage::Numbered(936), same}, "C:\\\xD5\x5C\\a.wav", "C:\\\xD5\x5C\\a.wav", "C:\\\xD5\x5C"},
+        {{CodePage::Numbered(1252), latin1}, "C:\\Ren\xE9\\a.wav", "C:\\Ren\xC3\xA9\\a.wav", "C:\\Ren\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        FakeFiles files;
+        files.files[c.fileName] = "RIFF";
+        files.files[kIni] = "[Section]\r\n" + kKind + "= 2\r\n" + kFile + "=" + c.stored + "\r\n";
+        const StoredSettings s = LoadSettings(files, c.ansi, kFolder);
+        EXPECT_EQ(Kind(s), 2) << c.ansi.codePage.Number();
+        EXPECT_EQ(s.BgmFile, c.stored) << c.ansi.codePage.Number() << ": kept as stored";
+        EXPECT_EQ(s.BgmFolder, c.folder) << c.ansi.codePage.Number();
+    }
 }

@@ -30,7 +30,8 @@
 //       SaveSettings into folder\Velmora.ini, starting from `file` (kind,
 //       repeat and bgmfile as the settings); then the saved bytes, what the
 //       system reader reads for the three keys, and the settings that
-//       LoadSettings gives from that folder.
+//       LoadSettings gives from that folder (BgmFolder in UTF-8, as the
+//       launcher holds it).
 //       out: S id saved-file system-kind system-repeat system-file
 //            BgmKind BgmRepeat BgmFile BgmFolder
 //   L id folder
@@ -261,11 +262,13 @@ std::string SaveCase(const std::vector<std::string>& f) {
     settings.BgmKind = static_cast<MusicKind>(std::atoi(f[4].c_str()));
     settings.BgmRepeat = static_cast<std::int16_t>(std::atoi(f[5].c_str()));
     settings.BgmFile = bgmFile;
-    SaveSettings(SystemFileAccess(), folder, settings);
+    // The launcher names its folder in UTF-8; the batch gives it in ANSI.
+    const std::string launcherFolder = SystemAnsiText().toUtf8(folder);
+    SaveSettings(SystemFileAccess(), launcherFolder, settings);
     std::string line = "S " + f[1] + " " + FileField(path);
     for (std::string_view key : {kKeyBgmKind, kKeyBgmRepeat, kKeyBgmFile})
         Add(line, Hex(SystemRead(std::string(kSettingsSection), std::string(key), path, 256)));
-    Add(line, SettingsFields(LoadSettings(SystemFileAccess(), folder)));
+    Add(line, SettingsFields(LoadSettings(SystemFileAccess(), SystemAnsiText(), launcherFolder)));
     return line;
 }
 
@@ -285,7 +288,8 @@ std::string LoadCase(const std::vector<std::string>& f) {
     if (f.size() != 3) return "bad";
     std::string folder;
     if (!Unhex(f[2], folder)) return "bad";
-    return "L " + f[1] + " " + SettingsFields(LoadSettings(SystemFileAccess(), folder));
+    return "L " + f[1] + " " +
+           SettingsFields(LoadSettings(SystemFileAccess(), SystemAnsiText(), SystemAnsiText().toUtf8(folder)));
 }
 }  // namespace
 

@@ -111,7 +111,7 @@ int PlayFile(const std::string& file, void (Nimbel_BGM::*start)() noexcept,
              const std::function<void(Nimbel_BGM&)>& playing, void (Nimbel_BGM::*stop)() noexcept, double after,
              const std::function<void(Nimbel_BGM&)>& stopped = {}) {
     LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file});
+    Nimbel_BGM music(mci, MusicSettings{MusicKind::File, 0, file, SystemAnsiCodePage()});
     Line("step start");
     (music.*start)();
     Line("step started");
@@ -158,7 +158,7 @@ int Mp3(const std::string& file, double play, double after) {
 
 int Cd(int polls, std::int16_t repeat) {
     LoggingMultimedia mci(SystemMultimedia());
-    Nimbel_BGM music(mci, MusicSettings{MusicKind::Cd, repeat, ""});
+    Nimbel_BGM music(mci, MusicSettings{MusicKind::Cd, repeat, "", SystemAnsiCodePage()});
     Line("step start");
     music.StartCdMusic();
     Line("step started active=" + std::to_string(music.CdPollActive()));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,21 @@ inline double ElapsedSeconds() { return static_cast<double>(ElapsedMs()) / 1000.
 // The words after the program's name, for console and window programs alike.
 inline std::vector<std::string> Arguments() { return std::vector<std::string>(__argv + 1, __argv + __argc); }
 
+// The same words as UTF-8, from the wide command line: they reach the probe
+// whole whatever the system's ANSI code page cannot spell.
+inline std::vector<std::string> Utf8Arguments() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> words;
+    for (int i = 1; wide && i < count; ++i) {
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8, sizeof utf8, nullptr, nullptr);
+        words.emplace_back(utf8);
+    }
+    if (wide) LocalFree(wide);
+    return words;
+}
+
 // A number in C notation (0x10, 010, 16).
 inline unsigned long long Number(const std::string& text) { return std::strtoull(text.c_str(), nullptr, 0); }
 
@@ -77,8 +93,8 @@ struct Command {
 
 // Runs the command the first argument names; a missing or unknown one, or one
 // with too few or too many words, prints the usage and gives 64.
-inline int RunCommand(std::initializer_list<Command> commands, const char* usage) {
-    const std::vector<std::string> words = Arguments();
+inline int RunCommand(std::initializer_list<Command> commands, const char* usage,
+                      const std::vector<std::string>& words = Arguments()) {
     for (const Command& command : commands) {
         if (words.empty() || words[0] != command.name) continue;
         const std::vector<std::string> rest(words.begin() + 1, words.end());

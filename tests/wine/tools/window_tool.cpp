@@ -1,5 +1,7 @@
 // Test helper run under Wine beside the programs under test. Console program:
-//   window_tool find TITLE            one line of facts about FindWindowA(NULL, TITLE), exit 1 if none
+// Titles are given and printed in UTF-8 and looked up with the wide calls, so
+// a test reads exactly the text a window carries under any ANSI code page.
+//   window_tool find TITLE            one line of facts about FindWindowW(NULL, TITLE), exit 1 if none
 //   window_tool wait TITLE MS [visible]  like find, once such a window exists (and is shown), polling
 //                                  every 20 ms for at most MS milliseconds; exit 1 if none came
 //   window_tool post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
@@ -22,14 +24,28 @@
 #include "probe_runner_win32.h"
 
 namespace {
+std::wstring Wide(const char* utf8) {
+    wchar_t wide[1024] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
+    return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
+}
+
+HWND FindTitled(const char* title) { return FindWindowW(nullptr, Wide(title).c_str()); }
+
 int Find(const char* title) {
-    HWND hwnd = FindWindowA(nullptr, title);
+    HWND hwnd = FindTitled(title);
     if (!hwnd) {
         std::printf("none\n");
         return 1;
     }
-    char className[256] = {};
-    GetClassNameA(hwnd, className, sizeof className);
+    wchar_t className[256] = {};
+    GetClassNameW(hwnd, className, 256);
     RECT rect{}, client{};
     GetWindowRect(hwnd, &rect);
     GetClientRect(hwnd, &client);
@@ -39,7 +55,7 @@ int Find(const char* title) {
     std::printf(
         "hwnd=%llu class=%s style=0x%08lX exstyle=0x%08lX rect=%ld,%ld,%ld,%ld client=%ld,%ld "
         "visible=%d pid=%lu parent=%llu\n",
-        static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), className,
+        static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), Utf8(className).c_str(),
         static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
         static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), rect.left, rect.top, rect.right, rect.bottom,
         client.right, client.bottom, IsWindowVisible(hwnd) ? 1 : 0, static_cast<unsigned long>(pid),
@@ -53,7 +69,7 @@ int Find(const char* title) {
 int Wait(const char* title, DWORD limitMs, bool visible) {
     const DWORD start = GetTickCount();
     for (;;) {
-        HWND hwnd = FindWindowA(nullptr, title);
+        HWND hwnd = FindTitled(title);
         if (hwnd && (!visible || IsWindowVisible(hwnd))) return Find(title);
         if (GetTickCount() - start >= limitMs) break;
         Sleep(20);
@@ -63,7 +79,7 @@ int Wait(const char* title, DWORD limitMs, bool visible) {
 }
 
 int Post(const char* title, UINT message, WPARAM w, LPARAM l) {
-    HWND hwnd = FindWindowA(nullptr, title);
+    HWND hwnd = FindTitled(title);
     if (!hwnd) return 1;
     return PostMessageA(hwnd, message, w, l) ? 0 : 2;
 }
@@ -99,8 +115,8 @@ int Host(int width, int height, const char* title) {
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
     HWND hwnd =
-        CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, rect.right - rect.left,
-                        rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
+        CreateWindowExW(0, L"VelmoraTestHost", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
@@ -112,15 +128,15 @@ int Hold(const char* title) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VelmoraTestMarker";
     RegisterClassA(&wc);
-    HWND hwnd =
-        CreateWindowExA(0, wc.lpszClassName, title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExW(0, L"VelmoraTestMarker", Wide(title).c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
 }
 
 int Text(const char* title) {
-    HWND box = FindWindowA(nullptr, title);
+    HWND box = FindTitled(title);
     if (!box) return 1;
     // The message text of a message box is its static control 0xFFFF.
     wchar_t text[1024] = {};
@@ -207,5 +223,5 @@ int main() {
               return Host(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()),
                           w.size() > 2 ? w[2].c_str() : "Velmora test host");
           }}},
-        "window_tool find|wait|post|screen|host|hold|text|children|send ...");
+        "window_tool find|wait|post|screen|host|hold|text|children|send ...", probe::Utf8Arguments());
 }
