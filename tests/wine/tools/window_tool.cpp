@@ -6,8 +6,9 @@
 //                                  every 20 ms for at most MS milliseconds; exit 1 if none came
 //   window_tool post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
 //   window_tool screen                primary screen size
-//   window_tool mode W H              changes the primary display's mode (ChangeDisplaySettingsEx);
-//                                  prints its result, 0 when it succeeded
+//   window_tool mode W H [TITLE]      changes the primary display's mode (ChangeDisplaySettingsEx);
+//                                  prints its result, 0 when it succeeded; with a TITLE, then how many
+//                                  ms passed until that window was at 0,0 and W x H (-1: not in 5 s)
 //   window_tool paper L T W H         a white always-on-top window at that screen rectangle standing in
 //                                  for the user's documents; prints its handle, runs until killed
 //   window_tool host W H [TITLE]      a visible top-level host window of that client size; prints its
@@ -61,14 +62,28 @@ int All(const std::string& title) {
     return 0;
 }
 
-int Mode(int width, int height) {
+int Mode(int width, int height, const char* title) {
     DEVMODEA mode = {};
     mode.dmSize = sizeof mode;
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
     mode.dmPelsWidth = static_cast<DWORD>(width);
     mode.dmPelsHeight = static_cast<DWORD>(height);
+    const DWORD start = GetTickCount();
     const LONG result = ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr);
     std::printf("%ld\n", result);
+    if (!title) return 0;
+    for (;;) {
+        RECT rect{};
+        const DWORD took = GetTickCount() - start;
+        if (GetWindowRect(FindWindowA(nullptr, title), &rect) && rect.left == 0 && rect.top == 0 &&
+            rect.right == width && rect.bottom == height) {
+            std::printf("%lu\n", static_cast<unsigned long>(took));
+            return 0;
+        }
+        if (took >= 5000) break;
+        Sleep(10);
+    }
+    std::printf("-1\n");
     return 0;
 }
 
@@ -239,7 +254,10 @@ int main() {
          {"all", 1, 99, [](const Words& w) { return All(w[0]); }},
          {"foreground", 0, 99, [](const Words&) { return PrintFacts(GetForegroundWindow()); }},
          {"screen", 0, 99, [](const Words&) { return Screen(); }},
-         {"mode", 2, 99, [](const Words& w) { return Mode(std::atoi(w[0].c_str()), std::atoi(w[1].c_str())); }},
+         {"mode", 2, 99,
+          [](const Words& w) {
+              return Mode(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()), w.size() > 2 ? w[2].c_str() : nullptr);
+          }},
          {"paper", 4, 99,
           [](const Words& w) {
               return Paper(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()), std::atoi(w[2].c_str()),
