@@ -122,10 +122,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RegisterCoverClass(instance);
 
     // Topmost, so that no always-on-top window or taskbar shows over the saver.
-    HWND hwnd =
-        CreateWindowExA(WS_EX_TOPMOST, kRendererWindowName, kRendererWindowName, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                        nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, kRendererWindowName, kRendererWindowName,
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                instance, nullptr);
     if (!hwnd) return 0;
     ShowWindow(hwnd, SW_SHOW);
     FitCovers(hwnd);

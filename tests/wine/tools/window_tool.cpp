@@ -153,8 +153,8 @@ int Paper(int left, int top, int width, int height) {
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = "VelmoraTestPaper";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Velmora test paper", WS_POPUP | WS_VISIBLE, left,
-                                top, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Velmora test paper", WS_POPUP | WS_VISIBLE, left, top,
+                                width, height, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
