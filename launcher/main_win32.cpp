@@ -20,6 +20,12 @@ class Win32Startup final : public StartupPlatform {
 public:
     explicit Win32Startup(std::string folder) : folder_(std::move(folder)) {}
     bool WindowExists(const char* title) override { return FindWindowA(nullptr, title) != nullptr; }
+    void BringToFront(const char* title) override {
+        HWND window = FindWindowA(nullptr, title);
+        if (!window) return;
+        if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+    }
     bool FileExists(const std::string& path) override { return ::FileExists(SystemFileAccess(), path); }
     void ShowMissingRendererMessage() override {
         forms::MessageBoxOk(forms::Widen("Velmora.dll が同じﾌｫﾙﾀﾞに見つかりません！"));

@@ -17,7 +17,12 @@ StartupOutcome RunStartup(StartupPlatform& platform, const std::string& argument
     // Both are always asked, even when the first one answers.
     const bool running = platform.WindowExists(kRunFormTitle);
     const bool configuring = platform.WindowExists(kSettingsTitle);
-    if (running || configuring) return StartupOutcome::End;
+    if (running || configuring) {
+        // A second "Settings" finds its dialog buried under other windows:
+        // show it. A run is never disturbed, whatever else is open.
+        if (configuring && !running && SwitchLetter(arguments) == 'C') platform.BringToFront(kSettingsTitle);
+        return StartupOutcome::End;
+    }
 
     state.letter = SwitchLetter(arguments);
     if (state.letter == 'P') {

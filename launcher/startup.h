@@ -18,6 +18,9 @@ class StartupPlatform {
 public:
     virtual ~StartupPlatform() = default;
     virtual bool WindowExists(const char* title) = 0;
+    // Restores the top-level window of that title if minimised and makes it
+    // the foreground window; nothing if there is none.
+    virtual void BringToFront(const char* title) = 0;
     virtual bool FileExists(const std::string& path) = 0;
     virtual void ShowMissingRendererMessage() = 0;
     virtual void CreateFolder(const std::string& path) = 0;

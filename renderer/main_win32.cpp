@@ -1,7 +1,9 @@
 // The renderer program: one full-screen OpenGL window that draws the ring
-// flight as fast as the message loop allows, until Esc or a close request.
+// flight as fast as the message loop allows, until Esc or a close request,
+// with black covers over the other monitors.
 #include <windows.h>
 
+#include "covers_win32.h"
 #include "gl_api.h"
 #include "saver_contract.h"
 #include "scene.h"
@@ -43,6 +45,16 @@ void SetupPixelFormat(HDC dc) {
     SetPixelFormat(dc, index, &pfd);
 }
 
+// The ring window over the primary monitor as it is now, the covers over the
+// others. The flight and its clock go on; only the perspective follows the
+// screen's new shape, so the rings stay round.
+void FitToDisplays(HWND hwnd) {
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                 SWP_NOACTIVATE);
+    if (running && contextCurrent) FitProjection();
+    FitCovers(hwnd);
+}
+
 void PaintBlack(HWND hwnd) {
     PAINTSTRUCT paint;
     if (HDC dc = BeginPaint(hwnd, &paint)) {
@@ -64,6 +76,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         SceneTexture().Release();
         wglMakeCurrent(windowDc, nullptr);
         wglDeleteContext(renderContext);
+        RemoveCovers();
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -71,6 +84,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         clientHeight = HIWORD(lParam);
         if (contextCurrent) ResizeViewport(clientWidth, clientHeight);
         return 0;
+    case WM_DISPLAYCHANGE: FitToDisplays(hwnd); return 0;
     case WM_PAINT:
         ShowCursor(FALSE);
         if (running && contextCurrent) {
@@ -105,13 +119,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.lpszClassName = kRendererWindowName;
     if (!RegisterClassA(&windowClass)) return 0;
+    RegisterCoverClass(instance);
 
-    HWND hwnd =
-        CreateWindowExA(0, kRendererWindowName, kRendererWindowName, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                        nullptr, nullptr, instance, nullptr);
+    // Topmost, so that no always-on-top window or taskbar shows over the saver.
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, kRendererWindowName, kRendererWindowName,
+                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                instance, nullptr);
     if (!hwnd) return 0;
     ShowWindow(hwnd, SW_SHOW);
+    FitCovers(hwnd);
     UpdateWindow(hwnd);
 
     LARGE_INTEGER frequency, start;

@@ -15,13 +15,7 @@ void SpawnRing(int i) { flight.SpawnRing(i); }
 
 bool InitScene() {
     glViewport(0, 0, clientWidth, clientHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A zero height cannot come from a full-screen window; guard the division.
-    const double aspect =
-        clientHeight != 0 ? static_cast<double>(clientWidth) / static_cast<double>(clientHeight) : 1.0;
-    gluPerspective(55.0, aspect, 1.0, 20.0);
-    glMatrixMode(GL_MODELVIEW);
+    FitProjection();
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -3.0f);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -32,6 +26,16 @@ bool InitScene() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     return true;
+}
+
+void FitProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A zero height cannot come from a full-screen window; guard the division.
+    const double aspect =
+        clientHeight != 0 ? static_cast<double>(clientWidth) / static_cast<double>(clientHeight) : 1.0;
+    gluPerspective(55.0, aspect, 1.0, 20.0);
+    glMatrixMode(GL_MODELVIEW);
 }
 
 void DrawScene() {

@@ -7,6 +7,10 @@
 
 // One-time set-up: projection, camera, rings, texture, blending. Always true.
 bool InitScene();
+// The perspective for the client size now recorded, leaving the camera and the
+// flight as they are: a display change that alters the screen's shape keeps
+// the rings round. Ends in the model-view mode.
+void FitProjection();
 // Draws one frame into the back buffer and advances by frameSeconds.
 void DrawScene();
 void SpawnRing(int i);

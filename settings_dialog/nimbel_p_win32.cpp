@@ -95,7 +95,9 @@ constexpr int kStoresLeftTwips = 10680, kStoresStepTwips = 240;
 constexpr int kFrameOffsetTwips = 30;
 }  // namespace
 
-Nimbel_P::Nimbel_P() : Form(forms::Widen(kSettingsTitle), forms::FormStyle{WS_POPUP, 0, kGrey}) {
+// A taskbar button and an Alt+Tab entry, although the program's hidden owner
+// window owns it: a dialog that one click on the desktop buries can be found.
+Nimbel_P::Nimbel_P() : Form(forms::Widen(kSettingsTitle), forms::FormStyle{WS_POPUP, WS_EX_APPWINDOW, kGrey}) {
     SetScaleMode(forms::ScaleMode::Pixels);
     forms::Picture hand = forms::Picture::FromCursorResource(IDC_HAND_POINTER);
     auto handPointer = [&hand](forms::Control& control) {

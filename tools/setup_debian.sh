@@ -15,6 +15,8 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   # running the programs: 64-bit Wine on a virtual display with Mesa's software OpenGL
   wine wine64 xvfb xdotool x11-utils imagemagick libgl1-mesa-dri libglx-mesa0 libglu1-mesa
+  # displays of several monitors: Xephyr screens joined by Xinerama, on a private Xvfb
+  xserver-xephyr
   fonts-ipafont-gothic
   # Japanese file names under Wine: the tests compile the ja_JP locale (localedef)
   locales

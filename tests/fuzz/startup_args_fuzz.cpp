@@ -38,6 +38,7 @@ public:
         calls.push_back("exists " + path);
         return rendererExists;
     }
+    void BringToFront(const char* title) override { calls.push_back(std::string("front ") + title); }
     void ShowMissingRendererMessage() override { calls.push_back("message"); }
     void CreateFolder(const std::string& path) override { calls.push_back("folder " + path); }
     void LoadSettings() override { calls.push_back("settings"); }
@@ -130,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const char letter = SwitchLetter(arguments);
         Require(state.letter == letter);
         if (letter == 'S' && platform.rendererExists) Require(state.cursorCount == platform.cursorCount);
+    } else if (!platform.runFormExists && SwitchLetter(arguments) == 'C') {
+        expected.push_back(std::string("front ") + kSettingsTitle);  // only the open dialog, only for /c
     }
     Require(platform.calls == expected);
     Require(outcome == expectedOutcome);

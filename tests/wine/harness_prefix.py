@@ -59,33 +59,68 @@ def _base_env(extra=None):
     return env
 
 
+def _start_x_server(command, env=None):
+    """Starts an X server that picks a free display number (-displayfd):
+    (its process, ":number")."""
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen([command[0], "-displayfd", str(write_end), *command[1:]], env=env,
+                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            preexec_fn=_die_with_parent)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 20
+    with os.fdopen(read_end, "rb") as pipe:
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = pipe.read(1)
+            if not chunk:
+                break
+            number += chunk
+    if not number.strip():
+        _end_process(proc)
+        raise HarnessError(f"{command[0]} did not report a display")
+    return proc, ":" + number.decode().strip()
+
+
 class Xvfb:
-    """A private X display; -displayfd lets the server pick a free number."""
+    """A private X display of one screen."""
 
     def __init__(self, width=1024, height=768, depth=24, extra=()):
-        read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
-             "-nolisten", "tcp", "-noreset", *extra],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=_die_with_parent)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 20
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
-            self.stop()
-            raise HarnessError("Xvfb did not report a display")
-        self.display = ":" + number.decode().strip()
+        self.proc, self.display = _start_x_server(
+            ["Xvfb", "-screen", "0", f"{width}x{height}x{depth}", "-nolisten", "tcp", "-noreset", *extra])
         self.size = (width, height)
+        self.monitors = [(0, 0, width, height)]
 
     def stop(self):
         _end_process(self.proc)
+
+
+class MonitorDisplay:
+    """A private X display of several monitors side by side, left to right in
+    the order given, the first one the primary: Xephyr screens joined by
+    Xinerama, shown on a private Xvfb. Wine reports each screen as a monitor
+    and keeps doing so; with RandR on, or with Xvfb's own Xinerama, it does
+    not (see the Wine notes)."""
+
+    def __init__(self, sizes, depth=24, extra=()):
+        self.host = Xvfb(sum(w for w, _ in sizes), max(h for _, h in sizes), depth)
+        screens, left = [], 0
+        self.monitors = []
+        for width, height in sizes:
+            screens += ["-screen", f"{width}x{height}x{depth}+{left}+0"]
+            self.monitors.append((left, 0, left + width, height))
+            left += width
+        try:
+            self.proc, self.display = _start_x_server(
+                ["Xephyr", *screens, "+xinerama", "-extension", "RANDR", "-nolisten", "tcp", "-noreset", *extra],
+                env={**os.environ, "DISPLAY": self.host.display})
+        except BaseException:
+            self.host.stop()
+            raise
+        self.size = sizes[0]
+
+    def stop(self):
+        _end_process(self.proc)
+        self.host.stop()
 
 
 def _end_process(proc, group=False):

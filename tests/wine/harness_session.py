@@ -8,8 +8,8 @@ import tempfile
 import time
 
 from harness_audio import AudioSink
-from harness_prefix import (ARTIFACTS, WINE, WINESERVER, WORK, TOOLS, HarnessError, Xvfb, _base_env,
-                            _clone_prefix, _die_with_parent, _end_process, compiled_locale_path,
+from harness_prefix import (ARTIFACTS, WINE, WINESERVER, WORK, TOOLS, HarnessError, MonitorDisplay, Xvfb,
+                            _base_env, _clone_prefix, _die_with_parent, _end_process, compiled_locale_path,
                             ensure_pristine_prefix)
 
 
@@ -55,10 +55,17 @@ class WineSession:
     """One test's world: display, prefix, wineserver and the programs it starts."""
 
     def __init__(self, name, screen=(1024, 768), locale=None, audio=False, compiled_locale=False,
-                 display_args=(), dpi=None, japanese_font_link=False):
+                 display_args=(), dpi=None, monitors=None, desktop=None, japanese_font_link=False):
         self.name = name
-        self.screen = screen
-        self.display_args = display_args  # extra Xvfb arguments, e.g. ("-extension", "GLX")
+        # monitors=[(w, h), ...]: monitors side by side, the first the primary,
+        # which is then the screen; self.monitors lists their rectangles.
+        self.monitor_sizes = monitors
+        self.screen = monitors[0] if monitors else screen
+        self.monitors = None
+        self.display_args = display_args  # extra X server arguments, e.g. ("-extension", "GLX")
+        # desktop=(w, h): every program runs in a Wine virtual desktop of that
+        # size, whose mode the programs can change (an X display's cannot).
+        self.desktop = desktop
         # dpi=N: the prefix's system DPI (LogPixels), as a scaled display sets it.
         self.dpi = dpi
         self.locale = locale
@@ -89,9 +96,20 @@ class WineSession:
         shutil.rmtree(self.artifacts, ignore_errors=True)
         os.makedirs(self.artifacts, exist_ok=True)
         try:
-            self.xvfb = Xvfb(*self.screen, extra=self.display_args)
+            if self.monitor_sizes:
+                self.xvfb = MonitorDisplay(self.monitor_sizes, extra=self.display_args)
+            else:
+                self.xvfb = Xvfb(*self.screen, extra=self.display_args)
+            self.monitors = self.xvfb.monitors
+            settings = []
             if self.dpi:
-                self._set_dpi(self.dpi)
+                settings.append(("HKCU\\Control Panel\\Desktop", "LogPixels", "REG_DWORD", str(self.dpi)))
+            if self.desktop:
+                settings += [("HKCU\\Software\\Wine\\Explorer", "Desktop", "REG_SZ", "Default"),
+                             ("HKCU\\Software\\Wine\\Explorer\\Desktops", "Default", "REG_SZ",
+                              "{}x{}".format(*self.desktop))]
+            if settings:
+                self._set_registry(settings)
             if self.japanese_font_link:
                 self._link_japanese_font()
             if self.want_audio:
@@ -117,12 +135,14 @@ class WineSession:
         self.close()
         return False
 
-    def _set_dpi(self, dpi):
-        # Programs read LogPixels when their wineserver starts: end the one
-        # that reg started before the session's own server comes up.
-        subprocess.run([WINE, "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-                        "/d", str(dpi), "/f"], env=self.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=120, check=True, preexec_fn=_die_with_parent)
+    def _set_registry(self, settings):
+        # Programs read LogPixels, and the desktop its kind, when their
+        # wineserver starts: end the one that reg started before the
+        # session's own server comes up.
+        for key, value, kind, data in settings:
+            subprocess.run([WINE, "reg", "add", key, "/v", value, "/t", kind, "/d", data, "/f"], env=self.env(),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True,
+                           preexec_fn=_die_with_parent)
         subprocess.run([WINESERVER, "-k"], env=self.env(), timeout=30, check=False,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=30, check=False)
@@ -214,6 +234,16 @@ class WineSession:
     def find_window(self, title):
         """Facts about FindWindowA(NULL, title), as a dict, or None."""
         code, out = self.run(self.tool("window_tool.exe"), ["find", title], timeout=30)
+        return _window_facts(out) if code == 0 else None
+
+    def find_windows(self, title):
+        """Facts about every top-level window with that title, as dicts."""
+        _, out = self.run(self.tool("window_tool.exe"), ["all", title], timeout=30)
+        return [_window_facts(line) for line in out.splitlines() if line.startswith("hwnd=")]
+
+    def foreground(self):
+        """Facts about the foreground window, or None."""
+        code, out = self.run(self.tool("window_tool.exe"), ["foreground"], timeout=30)
         return _window_facts(out) if code == 0 else None
 
     def wait_window(self, title, timeout=15, visible=False):

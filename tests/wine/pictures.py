@@ -65,6 +65,15 @@ def difference(path_a, path_b, threshold=16):
     return changed / (len(a) // 3)
 
 
+def crop(path, rect):
+    """The part of an image file inside rect (left, top, right, bottom), as a new file beside it."""
+    left, top, right, bottom = rect
+    out = path[:-4] + f"-at-{left}-{top}.png"
+    subprocess.run(["convert", path, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage", out],
+                   check=True)
+    return out
+
+
 def bmp24(width, height, pixel):
     """A bottom-up 24-bit BMP; pixel(x, y) gives (r, g, b) with y counted from the top."""
     stride = (width * 3 + 3) // 4 * 4

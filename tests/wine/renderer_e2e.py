@@ -11,6 +11,7 @@ RENDERER = os.path.join(harness.DIST, "Velmora.dll")
 TEXTURE = "C:\\q_vesk\\Nimbel.bmp"
 TITLE = "Nimbel_VC"
 WS_VISIBLE = 0x10000000
+WS_EX_TOPMOST = 0x00000008
 
 
 def start_renderer(session, args=()):
@@ -26,9 +27,10 @@ def window_covers_screen():
         check(w["class"] == TITLE, f"class {w['class']!r}")
         check(w["style"] & ~WS_VISIBLE == 0x86000000, f"style 0x{w['style']:08X}")
         check(w["style"] & WS_VISIBLE, "window not visible")
-        check(w["exstyle"] == 0, f"exstyle 0x{w['exstyle']:08X}")
+        check(w["exstyle"] == WS_EX_TOPMOST, f"exstyle 0x{w['exstyle']:08X}")  # nothing shows over the saver
         check(w["rect"] == (0, 0, 800, 600), f"rect {w['rect']}")
         check(w["client"] == (800, 600), f"client {w['client']}")
+        check(not s.find_windows("Nimbel_VC_Cover"), "a cover on a display of one monitor")
         check(proc.running(), "renderer ended by itself")
 
 

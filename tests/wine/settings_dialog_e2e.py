@@ -28,6 +28,7 @@ ROUND_ON, SQUARE_ON = (240, 127, 71), (78, 130, 221)
 ROUND_OFF, SQUARE_OFF = (255, 255, 255), (235, 235, 231)
 CB_GETCOUNT = 0x146
 WS_POPUP, WS_CAPTION, WS_THICKFRAME, WS_DISABLED = 0x80000000, 0x00C00000, 0x00040000, 0x08000000
+WS_EX_APPWINDOW = 0x00040000
 
 
 def at(x, y):
@@ -218,7 +219,19 @@ def single_instance_and_code_page():
             scr = install(s, 1, 3)
             d = Dialog(s, scr)
             if locale == lc.JAPANESE:
-                code, _ = s.run(scr, ["/c"], timeout=10)  # a second /c ends at once
+                # A taskbar button and an Alt+Tab entry, so it cannot get lost.
+                check(d.facts["exstyle"] == WS_EX_APPWINDOW, f"exstyle 0x{d.facts['exstyle']:08X}")
+                # Buried under a window that took the foreground, it comes back
+                # to the front at a second /c, which ends at once.
+                host = s.start(s.tool("window_tool.exe"), ["host", "1000", "700"], stdout=subprocess.PIPE)
+                host_hwnd = int(host.popen.stdout.readline().decode().split("=")[1])
+                check(harness.wait_until(lambda: s.foreground()["hwnd"] == host_hwnd, 5), "the host is not in front")
+                check(mark(d.shot("buried"), 1) != ROUND_ON, "the dialog shows over the host")
+                code, _ = s.run(scr, ["/c"], timeout=10)
+                check(harness.wait_until(lambda: s.foreground()["hwnd"] == d.facts["hwnd"], 5),
+                      f"the dialog is not in front: {s.foreground()}")
+                check(mark(d.shot("in-front"), 1) == ROUND_ON, "the dialog does not show in front")
+                host.end()
                 check(d.proc.running, "the first dialog went away")
                 windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^<Velmora>$"],
                                          capture_output=True, text=True,

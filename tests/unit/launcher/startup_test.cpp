@@ -18,6 +18,7 @@ struct FakeStartup final : StartupPlatform {
             if (w == title) return true;
         return false;
     }
+    void BringToFront(const char* title) override { calls.push_back(std::string("front ") + title); }
     bool FileExists(const std::string& path) override {
         calls.push_back("exists " + path);
         return rendererPresent;
@@ -120,13 +121,21 @@ TEST(RunStartup, MissingRendererShowsTheMessageAndMakesNothing) {
 }
 
 TEST(RunStartup, EitherMarkerEndsEveryStartAfterAskingForBoth) {
-    for (const char* marker : {"Nimbel_Main", "<Velmora>"}) {
-        for (const char* args : {"/s", "/c", "/p 5", "/a", ""}) {
+    const Calls asked = {"find Nimbel_Main", "find <Velmora>"};
+    Calls broughtForward = asked;
+    broughtForward.push_back("front <Velmora>");
+    // Only a second settings start brings the open dialog forward; a run
+    // is never disturbed, even with a dialog open beside it.
+    const std::vector<std::string> dialogOnly = {"<Velmora>"}, run = {"Nimbel_Main"},
+                                   both = {"Nimbel_Main", "<Velmora>"};
+    for (const auto* markers : {&run, &dialogOnly, &both}) {
+        for (const char* args : {"/s", "/c", "-C:1234", "/p 5", "/a", ""}) {
             FakeStartup fake;
-            fake.windows = {marker};
+            fake.windows = *markers;
             StartupState state;
             EXPECT_EQ(RunStartup(fake, args, "C:\\Saver", state), StartupOutcome::End);
-            EXPECT_EQ(fake.calls, (Calls{"find Nimbel_Main", "find <Velmora>"})) << marker << " " << args;
+            const bool forward = markers == &dialogOnly && SwitchLetter(args) == 'C';
+            EXPECT_EQ(fake.calls, forward ? broughtForward : asked) << markers->back() << " " << args;
         }
     }
 }

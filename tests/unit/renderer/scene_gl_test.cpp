@@ -123,3 +123,14 @@ TEST_F(SceneGl, ResizeChangesTheViewportOnlyAndAZeroHeightBecomesOne) {
     ASSERT_EQ(glCalls.size(), 1u);
     EXPECT_EQ(glCalls[0].args, (std::vector<double>{0, 0, 640, 1}));
 }
+
+TEST_F(SceneGl, AFittedProjectionFollowsTheNewShapeAndKeepsTheCamera) {
+    clientWidth = 2560;
+    clientHeight = 1080;
+    ResetGlRecorder();
+    FitProjection();
+    EXPECT_EQ(GlCallNames(), (std::vector<std::string>{"MatrixMode", "LoadIdentity", "Perspective", "MatrixMode"}))
+        << "the model-view matrix (the camera) is left alone";
+    EXPECT_EQ(glCalls[2].args, (std::vector<double>{55.0, 2560.0 / 1080.0, 1.0, 20.0}));
+    EXPECT_EQ(glCalls[3].args, (std::vector<double>{GL_MODELVIEW}));
+}

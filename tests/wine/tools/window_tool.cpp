@@ -2,10 +2,17 @@
 // Titles are given and printed in UTF-8 and looked up with the wide calls, so
 // a test reads exactly the text a window carries under any ANSI code page.
 //   window_tool find TITLE            one line of facts about FindWindowW(NULL, TITLE), exit 1 if none
+//   window_tool all TITLE             one line of facts per top-level window with that title
+//   window_tool foreground            one line of facts about the foreground window, exit 1 if none
 //   window_tool wait TITLE MS [visible]  like find, once such a window exists (and is shown), polling
 //                                  every 20 ms for at most MS milliseconds; exit 1 if none came
 //   window_tool post TITLE MSG [W L]  PostMessageA to that window (numbers in C notation)
 //   window_tool screen                primary screen size
+//   window_tool mode W H [TITLE]      changes the primary display's mode (ChangeDisplaySettingsEx);
+//                                  prints its result, 0 when it succeeded; with a TITLE, then how many
+//                                  ms passed until that window was at 0,0 and W x H (-1: not in 5 s)
+//   window_tool paper L T W H         a white always-on-top window at that screen rectangle standing in
+//                                  for the user's documents; prints its handle, runs until killed
 //   window_tool host W H [TITLE]      a visible top-level host window of that client size; prints its
 //                                  handle, then runs until it is closed or killed
 //   window_tool hold TITLE            a hidden top-level window with that title, until killed
@@ -38,8 +45,7 @@ std::string Utf8(const wchar_t* wide) {
 
 HWND FindTitled(const char* title) { return FindWindowW(nullptr, Wide(title).c_str()); }
 
-int Find(const char* title) {
-    HWND hwnd = FindTitled(title);
+int PrintFacts(HWND hwnd) {
     if (!hwnd) {
         std::printf("none\n");
         return 1;
@@ -60,6 +66,41 @@ int Find(const char* title) {
         static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), rect.left, rect.top, rect.right, rect.bottom,
         client.right, client.bottom, IsWindowVisible(hwnd) ? 1 : 0, static_cast<unsigned long>(pid),
         static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)));
+    return 0;
+}
+
+int Find(const char* title) { return PrintFacts(FindTitled(title)); }
+
+int All(const std::string& title) {
+    const std::wstring wide = Wide(title.c_str());
+    for (HWND hwnd = FindWindowExW(nullptr, nullptr, nullptr, wide.c_str()); hwnd;
+         hwnd = FindWindowExW(nullptr, hwnd, nullptr, wide.c_str()))
+        PrintFacts(hwnd);
+    return 0;
+}
+
+int Mode(int width, int height, const char* title) {
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    const DWORD start = GetTickCount();
+    const LONG result = ChangeDisplaySettingsExA(nullptr, &mode, nullptr, 0, nullptr);
+    std::printf("%ld\n", result);
+    if (!title) return 0;
+    for (;;) {
+        RECT rect{};
+        const DWORD took = GetTickCount() - start;
+        if (GetWindowRect(FindTitled(title), &rect) && rect.left == 0 && rect.top == 0 &&
+            rect.right == width && rect.bottom == height) {
+            std::printf("%lu\n", static_cast<unsigned long>(took));
+            return 0;
+        }
+        if (took >= 5000) break;
+        Sleep(10);
+    }
+    std::printf("-1\n");
     return 0;
 }
 
@@ -114,9 +155,22 @@ int Host(int width, int height, const char* title) {
     RegisterClassA(&wc);
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd =
-        CreateWindowExW(0, L"VelmoraTestHost", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExW(0, L"VelmoraTestHost", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hwnd) return 1;
+    PrintHandle(hwnd);
+    return probe::RunMessageLoop();
+}
+
+int Paper(int left, int top, int width, int height) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "VelmoraTestPaper";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Velmora test paper", WS_POPUP | WS_VISIBLE, left, top,
+                                width, height, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
@@ -213,7 +267,18 @@ int main() {
           [](const Words& w) {
               return Post(w[0].c_str(), static_cast<UINT>(probe::Number(w[1])), WordParam(w, 2), LongParam(w, 3));
           }},
+         {"all", 1, 99, [](const Words& w) { return All(w[0]); }},
+         {"foreground", 0, 99, [](const Words&) { return PrintFacts(GetForegroundWindow()); }},
          {"screen", 0, 99, [](const Words&) { return Screen(); }},
+         {"mode", 2, 99,
+          [](const Words& w) {
+              return Mode(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()), w.size() > 2 ? w[2].c_str() : nullptr);
+          }},
+         {"paper", 4, 99,
+          [](const Words& w) {
+              return Paper(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()), std::atoi(w[2].c_str()),
+                           std::atoi(w[3].c_str()));
+          }},
          {"hold", 1, 99, [](const Words& w) { return Hold(w[0].c_str()); }},
          {"text", 1, 99, [](const Words& w) { return Text(w[0].c_str()); }},
          {"send", 2, 99, Send},
@@ -223,5 +288,6 @@ int main() {
               return Host(std::atoi(w[0].c_str()), std::atoi(w[1].c_str()),
                           w.size() > 2 ? w[2].c_str() : "Velmora test host");
           }}},
-        "window_tool find|wait|post|screen|host|hold|text|children|send ...", probe::Utf8Arguments());
+        "window_tool find|all|foreground|wait|post|screen|mode|paper|host|hold|text|children|send ...",
+        probe::Utf8Arguments());
 }
