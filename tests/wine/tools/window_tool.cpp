@@ -92,8 +92,8 @@ int Mode(int width, int height, const char* title) {
     for (;;) {
         RECT rect{};
         const DWORD took = GetTickCount() - start;
-        if (GetWindowRect(FindTitled(title), &rect) && rect.left == 0 && rect.top == 0 &&
-            rect.right == width && rect.bottom == height) {
+        if (GetWindowRect(FindTitled(title), &rect) && rect.left == 0 && rect.top == 0 && rect.right == width &&
+            rect.bottom == height) {
             std::printf("%lu\n", static_cast<unsigned long>(took));
             return 0;
         }
@@ -155,8 +155,9 @@ int Host(int width, int height, const char* title) {
     RegisterClassA(&wc);
     RECT rect = {0, 0, width, height};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowExW(0, L"VelmoraTestHost", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, L"VelmoraTestHost", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return 1;
     PrintHandle(hwnd);
     return probe::RunMessageLoop();
