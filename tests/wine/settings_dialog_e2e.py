@@ -298,9 +298,46 @@ def scaled_screen_144_dpi():
             check(error < 25, f"144 dpi: the {side} edge of the button at {big[:2]} is not the scaled skin")
 
 
+def failed_save_says_so():
+    """"設定" in a folder that cannot be written: a message naming the file
+    and the system's reason, the dialog stays open, the old file untouched."""
+    with harness.WineSession("dialog-save-fails", locale=lc.JAPANESE) as s:
+        scr = install(s, 0, 0)
+        before = s.read_c(INI)
+        folder = s.c_path("C:\\Velmora")
+        # Even root cannot write into an immutable folder (a read-only mode
+        # does not stop root).
+        subprocess.run(["chattr", "+i", folder], check=True)
+        try:
+            d = Dialog(s, scr)
+            d.click(*LABELS[1])
+            d.click_centre(SET)
+            box = None
+            for _ in range(50):
+                box = next((w for w in s.find_windows("Velmora") if w["visible"] and w["class"] == "#32770"), None)
+                if box:
+                    break
+                time.sleep(0.2)
+            check(box is not None, "no message box after a failed save")
+            s.screenshot("message")
+            text = " ".join(c["title"] for c in lc.children(s, box["hwnd"]) if c["class"].upper() == "STATIC")
+            print("message:", text)
+            check("設定を保存できませんでした" in text and "C:\\Velmora\\Velmora.ini" in text and "(5)" in text,
+                  f"the message does not name the failure, the file and the reason: {text!r}")
+            s.run(s.tool("window_tool.exe"), ["send", str(box["hwnd"]), str(lc.WM_CLOSE)])
+            check(d.proc.running() and s.find_window(lc.SETTINGS_TITLE)["visible"], "the dialog closed")
+            check(s.read_c(INI) == before, "the settings file changed")
+            d.click_centre(CANCEL)  # ｷｬﾝｾﾙ still closes without storing
+            d.closes()
+        finally:
+            subprocess.run(["chattr", "-i", folder], check=False)
+        check(s.read_c(INI) == before, "the settings file changed")
+        check(sorted(os.listdir(folder)) == ["Velmora.dll", "Velmora.ini", "Velmora.scr"], "a file was left behind")
+
+
 CASES = {f.__name__: f for f in (opens_by_stored_kind, choosing_and_storing, browse_japanese_file,
                                  banner_plays_and_opens_home_page, single_instance_and_code_page,
-                                 scaled_screen_144_dpi)}
+                                 scaled_screen_144_dpi, failed_save_says_so)}
 
 if __name__ == "__main__":
     raise SystemExit(harness.main(CASES))
