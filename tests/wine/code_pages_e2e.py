@@ -1,7 +1,8 @@
 """Velmora on Windows in other languages: one case per ANSI code page, 1252
 (Western), 936 (Simplified Chinese) and 932 (Japanese). Each installs the
 pair in folders whose names a code page 932 walk breaks ("René" ends in a
-932 lead byte, "誠" in a 936 trail byte of 0x5C), runs /s and /c from both,
+932 lead byte, "誠" in a 936 trail byte of 0x5C) or the ANSI code page
+cannot spell ("表示ソフト" outside 932), runs /s and /c from each,
 reads the file browser's title as the wide text it is, chooses a WAV whose
 name the code page may not spell, stores it and hears it in a run."""
 
@@ -13,7 +14,7 @@ import settings_dialog_e2e as sd
 from harness import check
 from sounds import check_tone, make_wav
 
-FOLDERS = ("C:\\users\\René", "C:\\users\\誠")
+FOLDERS = ("C:\\users\\René ~ 2", "C:\\users\\表示ソフト", "C:\\users\\誠")
 MUSIC = "C:\\Music"
 SONG = "Motörhead – Ace.wav"
 OLD_SONG = "old.wav"  # the stored choice the browser opens beside
