@@ -1,0 +1,82 @@
+#include "scratch_cleanup.h"
+
+#include <string_view>
+
+#include "code_page.h"
+
+namespace {
+// The system's final paths may carry the long-path lead "\\?\" ("\\?\UNC\"
+// for a share), which the program's own paths never do.
+std::string WithoutLongPathLead(std::string_view path) {
+    if (path.starts_with("\\\\?\\UNC\\")) return "\\\\" + std::string(path.substr(8));
+    if (path.starts_with("\\\\?\\")) path.remove_prefix(4);
+    return std::string(path);
+}
+
+std::string WithBackslashes(std::string path) {
+    for (std::size_t i = 0; i < path.size(); i += Cp932CharLength(path, i))
+        if (path[i] == '/') path[i] = '\\';
+    return path;
+}
+
+// Both name one place: the same characters, ASCII case and either separator
+// aside. An unknown final path names no place.
+bool SamePlace(std::string_view finalPath, std::string_view path) {
+    return !finalPath.empty() &&
+           Cp932EqualsIgnoringAsciiCase(WithBackslashes(WithoutLongPathLead(finalPath)), WithBackslashes(std::string(path)));
+}
+
+// One component: no separator, no drive or stream colon, not "." or "..". A
+// trail byte of a separator's value (ソ is 83 5C) is part of its character.
+bool IsPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (std::size_t i = 0; i < name.size(); i += Cp932CharLength(name, i))
+        if (name[i] == '\\' || name[i] == '/' || name[i] == ':' || name[i] == '\0') return false;
+    return true;
+}
+
+class HeldFolder {
+public:
+    explicit HeldFolder(ScratchFolderAccess& access) : access_(access) {}
+    ~HeldFolder() { access_.ReleaseFolder(); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+private:
+    ScratchFolderAccess& access_;
+};
+
+class OpenEntry {
+public:
+    explicit OpenEntry(ScratchFolderAccess& access) : access_(access) {}
+    ~OpenEntry() { access_.CloseEntry(); }
+    OpenEntry(const OpenEntry&) = delete;
+    OpenEntry& operator=(const OpenEntry&) = delete;
+
+private:
+    ScratchFolderAccess& access_;
+};
+
+// Deletes the entry `name` of the held folder `held` when it is a plain file
+// that lies there.
+bool DeleteIfPlainFileOf(ScratchFolderAccess& access, const std::string& held, const std::string& name) {
+    if (!IsPlainName(name) || !access.OpenEntry(name)) return false;
+    const OpenEntry entry(access);
+    const HandleFacts facts = access.EntryFacts();
+    if (facts.link || facts.folder || !SamePlace(facts.finalPath, held + "\\" + name)) return false;
+    return access.DeleteEntry();
+}
+}  // namespace
+
+ScratchCleanup ClearScratchFolder(ScratchFolderAccess& access, const std::string& folder) {
+    ScratchCleanup done;
+    if (!access.HoldFolder(folder)) return done;
+    const HeldFolder hold(access);
+    const HandleFacts facts = access.HeldFolderFacts();
+    if (facts.link || !facts.folder || !SamePlace(facts.finalPath, folder)) return done;
+    const std::string held = WithoutLongPathLead(facts.finalPath);
+    for (const std::string& name : access.HeldFolderNames())
+        if (DeleteIfPlainFileOf(access, held, name)) ++done.deleted;
+    done.folderRemoved = access.DeleteHeldFolder();
+    return done;
+}
