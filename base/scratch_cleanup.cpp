@@ -22,8 +22,8 @@ std::string WithBackslashes(std::string path) {
 // Both name one place: the same characters, ASCII case and either separator
 // aside. An unknown final path names no place.
 bool SamePlace(std::string_view finalPath, std::string_view path) {
-    return !finalPath.empty() &&
-           Cp932EqualsIgnoringAsciiCase(WithBackslashes(WithoutLongPathLead(finalPath)), WithBackslashes(std::string(path)));
+    return !finalPath.empty() && Cp932EqualsIgnoringAsciiCase(WithBackslashes(WithoutLongPathLead(finalPath)),
+                                                              WithBackslashes(std::string(path)));
 }
 
 // One component: no separator, no drive or stream colon, not "." or "..". A

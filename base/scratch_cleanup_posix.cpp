@@ -38,7 +38,8 @@ HandleFacts FactsOf(int fd) {
 
 // True when `name` in folder `at` still is the object open as `fd`.
 bool StillNames(int at, const std::string& name, int fd) {
-    struct stat now {}, open {};
+    struct stat now {};
+    struct stat open {};
     return ::fstatat(at, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
            now.st_dev == open.st_dev && now.st_ino == open.st_ino;
 }

@@ -45,7 +45,8 @@ public:
         // DELETE lets the folder go at the end through this same handle; a
         // folder we may not delete is still held, and its files still go.
         constexpr DWORD kRead = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-        held_ = CreateFileA(path.c_str(), DELETE | kRead, kNoDeleteSharing, nullptr, OPEN_EXISTING, kOpenItself, nullptr);
+        held_ =
+            CreateFileA(path.c_str(), DELETE | kRead, kNoDeleteSharing, nullptr, OPEN_EXISTING, kOpenItself, nullptr);
         if (held_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
             held_ = CreateFileA(path.c_str(), kRead, kNoDeleteSharing, nullptr, OPEN_EXISTING, kOpenItself, nullptr);
         path_ = path;

@@ -56,6 +56,15 @@ if(VELMORA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# velmora_trap_guard(target): in the checked twin, the program ends at a
+# check's trap wherever it fires, a window procedure's callback included
+# (base/trap_guard_win32.cpp).
+function(velmora_trap_guard target)
+  if(VELMORA_CHECKED)
+    target_link_libraries(${target} PRIVATE velmora_trap_guard)
+  endif()
+endfunction()
+
 # velmora_windows_program(target): a GUI program with the static C and C++
 # runtimes, so it needs nothing beyond the system's DLLs. Its header carries
 # the platform's usual hardening: relocatable with a randomised base (above
@@ -69,6 +78,7 @@ function(velmora_windows_program target)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     target_link_options(${target} PRIVATE -Wl,--high-entropy-va)
   endif()
+  velmora_trap_guard(${target})
   if(VELMORA_SOURCE_DATE_EPOCH STREQUAL "")
     target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp)
   else()

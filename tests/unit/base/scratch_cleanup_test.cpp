@@ -60,21 +60,22 @@ TEST_F(RealFiles, ScratchCleanupTouchesNothingOutsideWhateverBecomesALinkAndWhen
                     Put(scratch + "/" + name, "scratch");
                     Put(outside + "/" + name, "precious");
                 }
-                const std::function<void()> moves[] = {
-                    [] {},
-                    [&] {
-                        if (!fs::exists(scratch)) return;
-                        fs::rename(scratch, root + "/moved");
-                        fs::create_directory_symlink(outside, scratch);
-                    },
-                    [&] {
-                        if (!fs::exists(scratch)) return;
-                        for (const auto& entry : fs::directory_iterator(outside)) {
-                            const fs::path planted = scratch / entry.path().filename();
-                            if (fs::is_regular_file(fs::symlink_status(planted))) fs::remove(planted);
-                            fs::create_symlink(entry.path(), planted);
-                        }
-                    }};
+                const std::function<void()> moves[] = {[] {},
+                                                       [&] {
+                                                           if (!fs::exists(scratch)) return;
+                                                           fs::rename(scratch, root + "/moved");
+                                                           fs::create_directory_symlink(outside, scratch);
+                                                       },
+                                                       [&] {
+                                                           if (!fs::exists(scratch)) return;
+                                                           for (const auto& entry : fs::directory_iterator(outside)) {
+                                                               const fs::path planted =
+                                                                   scratch / entry.path().filename();
+                                                               if (fs::is_regular_file(fs::symlink_status(planted)))
+                                                                   fs::remove(planted);
+                                                               fs::create_symlink(entry.path(), planted);
+                                                           }
+                                                       }};
                 Intruder intruder(moves[move == "none" ? 0 : move == "folder" ? 1 : 2], at, wineLike);
                 const ScratchCleanup done = ClearScratchFolder(intruder, scratch);
                 const std::string where = move + " before step " + std::to_string(at) + (wineLike ? ", Wine-like" : "");
