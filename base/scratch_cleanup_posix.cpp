@@ -39,9 +39,9 @@ HandleFacts FactsOf(int fd) {
 // True when `name` in folder `at` still is the object open as `fd`.
 bool StillNames(int at, const std::string& name, int fd) {
     struct stat now {};
-    struct stat open {};
-    return ::fstatat(at, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
-           now.st_dev == open.st_dev && now.st_ino == open.st_ino;
+    struct stat opened {};
+    return ::fstatat(at, name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &opened) == 0 &&
+           now.st_dev == opened.st_dev && now.st_ino == opened.st_ino;
 }
 
 class PosixScratchFolderAccess final : public ScratchFolderAccess {
