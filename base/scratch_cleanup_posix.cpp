@@ -53,6 +53,7 @@ public:
         const std::string parent = slash == std::string::npos ? "." : native.substr(0, slash + (slash == 0));
         parent_ = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         held_ = ::openat(parent_, name_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (held_ < 0) Close(parent_);
         return held_ >= 0;
     }
 
