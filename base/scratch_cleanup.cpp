@@ -1,5 +1,6 @@
 #include "scratch_cleanup.h"
 
+#include <new>
 #include <string_view>
 
 #include "code_page.h"
@@ -35,48 +36,43 @@ bool IsPlainName(std::string_view name) {
     return true;
 }
 
-class HeldFolder {
+// Calls one of the access's release steps when it goes out of scope.
+class ReleaseStep {
 public:
-    explicit HeldFolder(ScratchFolderAccess& access) : access_(access) {}
-    ~HeldFolder() { access_.ReleaseFolder(); }
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
+    ReleaseStep(ScratchFolderAccess& access, void (ScratchFolderAccess::*step)()) : access_(access), step_(step) {}
+    ~ReleaseStep() { (access_.*step_)(); }
+    ReleaseStep(const ReleaseStep&) = delete;
+    ReleaseStep& operator=(const ReleaseStep&) = delete;
 
 private:
     ScratchFolderAccess& access_;
-};
-
-class OpenEntry {
-public:
-    explicit OpenEntry(ScratchFolderAccess& access) : access_(access) {}
-    ~OpenEntry() { access_.CloseEntry(); }
-    OpenEntry(const OpenEntry&) = delete;
-    OpenEntry& operator=(const OpenEntry&) = delete;
-
-private:
-    ScratchFolderAccess& access_;
+    void (ScratchFolderAccess::*step_)();
 };
 
 // Deletes the entry `name` of the held folder `held` when it is a plain file
 // that lies there.
 bool DeleteIfPlainFileOf(ScratchFolderAccess& access, const std::string& held, const std::string& name) {
     if (!IsPlainName(name) || !access.OpenEntry(name)) return false;
-    const OpenEntry entry(access);
+    const ReleaseStep close(access, &ScratchFolderAccess::CloseEntry);
     const HandleFacts facts = access.EntryFacts();
     if (facts.link || facts.folder || !SamePlace(facts.finalPath, held + "\\" + name)) return false;
     return access.DeleteEntry();
 }
 }  // namespace
 
-ScratchCleanup ClearScratchFolder(ScratchFolderAccess& access, const std::string& folder) {
+ScratchCleanup ClearScratchFolder(ScratchFolderAccess& access, const std::string& folder) noexcept {
     ScratchCleanup done;
-    if (!access.HoldFolder(folder)) return done;
-    const HeldFolder hold(access);
-    const HandleFacts facts = access.HeldFolderFacts();
-    if (facts.link || !facts.folder || !SamePlace(facts.finalPath, folder)) return done;
-    const std::string held = WithoutLongPathLead(facts.finalPath);
-    for (const std::string& name : access.HeldFolderNames())
-        if (DeleteIfPlainFileOf(access, held, name)) ++done.deleted;
-    done.folderRemoved = access.DeleteHeldFolder();
+    try {
+        if (!access.HoldFolder(folder)) return done;
+        const ReleaseStep release(access, &ScratchFolderAccess::ReleaseFolder);
+        const HandleFacts facts = access.HeldFolderFacts();
+        if (facts.link || !facts.folder || !SamePlace(facts.finalPath, folder)) return done;
+        const std::string held = WithoutLongPathLead(facts.finalPath);
+        for (const std::string& name : access.HeldFolderNames())
+            if (DeleteIfPlainFileOf(access, held, name)) ++done.deleted;
+        done.folderRemoved = access.DeleteHeldFolder();
+    } catch (const std::bad_alloc&) {
+        // What is deleted stays deleted; the run ends all the same.
+    }
     return done;
 }

@@ -58,5 +58,6 @@ struct ScratchCleanup {
 // path is `folder` itself (ASCII case and '/' for '\' aside); skips every
 // entry that is a link, a folder, or whose final path is not the held folder
 // followed by its name (a link presented as a plain file, as Wine does). A
-// failed step is skipped, as the run's clean-up always is.
-ScratchCleanup ClearScratchFolder(ScratchFolderAccess& access, const std::string& folder);
+// failed step is skipped, as the run's clean-up always is; so is the rest
+// when memory runs out.
+ScratchCleanup ClearScratchFolder(ScratchFolderAccess& access, const std::string& folder) noexcept;
