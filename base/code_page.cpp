@@ -35,6 +35,17 @@ const CodePage& Utf8() {
     return cp;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b, const CodePage& cp) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size();) {
+        const std::size_t length = cp.CharLength(a, i);
+        if (length != cp.CharLength(b, i)) return false;
+        if (length == 2 ? a.substr(i, 2) != b.substr(i, 2) : AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string_view FirstCharacters(std::string_view text, std::size_t n, const CodePage& cp) {
     std::size_t end = 0;
     for (std::size_t chars = 0; end < text.size() && chars < n; ++chars) end += cp.CharLength(text, end);

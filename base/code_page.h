@@ -97,6 +97,10 @@ constexpr bool Cp932EqualsIgnoringAsciiCase(std::string_view a, std::string_view
     return true;
 }
 
+// Equality that ignores the case of ASCII letters outside double-byte
+// characters of code page cp; other bytes compare exactly.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b, const CodePage& cp);
+
 // text as a C string takes it: up to, not including, its first NUL.
 constexpr std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 

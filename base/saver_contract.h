@@ -16,11 +16,9 @@ constexpr const char* kSettingsTitle = "<Velmora>";
 // The renderer program, beside the launcher: appended to the launcher's folder.
 constexpr const char* kRendererName = "\\Velmora.dll";
 
-// The scratch folder the launcher makes for a run and removes after it, the
-// texture it hands over in it (written before the renderer starts, read once
-// by the renderer), and the pattern of what it deletes there.
+// The scratch folder the launcher makes for a run and empties and removes
+// after it, and the texture it hands over in it (written before the renderer
+// starts, read once by the renderer).
 constexpr const char* kScratchFolder = "C:\\q_vesk";
 constexpr const char* kHandOffPath = "C:\\q_vesk\\Nimbel.bmp";
-constexpr const char* kScratchPattern = "C:\\q_vesk\\*.*";
-static_assert(std::string_view(kHandOffPath).starts_with(kScratchFolder) &&
-              std::string_view(kScratchPattern).starts_with(kScratchFolder));
+static_assert(std::string_view(kHandOffPath).starts_with(kScratchFolder));

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "code_page.h"
-#include "file_access.h"
 #include "path_parts.h"
 #include "twips.h"
 
@@ -105,59 +104,6 @@ HANDLE StartProgram(const std::string& path) {
 }
 
 bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-bool RemoveEmptyFolder(const std::string& path) {
-    if (SystemFileAccess().IsReparsePoint(path)) return false;
-    return RemoveDirectoryA(path.c_str()) != 0;
-}
-
-namespace {
-using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-
-// The path a handle really names, with links resolved; empty when the system
-// cannot say (before Vista there are no file links to resolve).
-std::string FinalPath(const std::string& path) {
-    static const auto finalPath = reinterpret_cast<FinalPathFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
-    if (!finalPath) return {};
-    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return {};
-    char buffer[MAX_PATH * 2] = {};
-    const DWORD n = finalPath(handle, buffer, sizeof buffer, 0 /* normalised, DOS volume */);
-    CloseHandle(handle);
-    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
-}
-
-}  // namespace
-
-bool IsLink(const std::string& path) {
-    if (SystemFileAccess().IsReparsePoint(path)) return true;
-    const std::string file = FinalPath(path);
-    const std::string folder = FinalPath(FolderOf(path, Utf8()));
-    if (file.empty() || folder.empty()) return false;
-    const std::string expected = folder + path.substr(FolderOf(path, Utf8()).size());
-    return lstrcmpiA(file.c_str(), expected.c_str()) != 0;
-}
-
-int DeleteFiles(const std::string& pattern) {
-    const std::string folder = FolderOf(pattern, Utf8());
-    // A linked folder would send the deletes somewhere else.
-    if (!folder.empty() && SystemFileAccess().IsReparsePoint(folder)) return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int deleted = 0;
-    do {
-        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        const std::string file = folder.empty() ? found.cFileName : folder + "\\" + found.cFileName;
-        // Deleting a link could delete what it points to (Wine does): leave it.
-        if (IsLink(file)) continue;
-        if (DeleteFileA(file.c_str())) ++deleted;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return deleted;
-}
 
 float TwipsPerPixelX() { return ScreenTwipsPerPixel(LOGPIXELSX); }
 float TwipsPerPixelY() { return ScreenTwipsPerPixel(LOGPIXELSY); }

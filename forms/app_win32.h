@@ -46,15 +46,6 @@ HANDLE StartProgram(const std::string& path);
 
 // The scratch folder's chores; its path is plain ASCII.
 bool CreateFolder(const std::string& path);
-bool RemoveEmptyFolder(const std::string& path);
-// True when the path is a link of any kind: a reparse point, or a name whose
-// file really lies elsewhere (Wine shows a symbolic link to a file as a plain
-// file, but the handle's final path gives it away).
-bool IsLink(const std::string& path);
-// Deletes the plain files that match "folder\*.*"-style patterns; never
-// deletes through a link, and skips links themselves. Returns how many were
-// deleted.
-int DeleteFiles(const std::string& pattern);
 
 // The screen's twips per pixel (15 at 96 dots per inch, 10 at 144), asked of
 // the screen at each call; a form reads it once, at its load.

@@ -4,7 +4,9 @@
 ; uninstaller that lives in a folder of its own under the 32-bit Program Files.
 ;
 ; Built by the win32 build (installer/CMakeLists.txt), which defines VERSION,
-; PUBLISHER, COPYRIGHT, SCR and DLL (the two programs) and OUTFILE.
+; PUBLISHER, COPYRIGHT, SCR and DLL (the two programs, dated at the commit's
+; time, so that two builds give the same bytes) and OUTFILE; NODATES when it
+; knows no such time.
 
 Unicode true
 Target x86-unicode
@@ -155,6 +157,9 @@ FunctionEnd
 
 Section "Velmora" SectionPrograms
   SectionIn RO
+  !ifdef NODATES
+    SetDateSave off
+  !endif
   SetOutPath $SYSDIR
   !insertmacro InstallProgram Velmora.scr "${SCR}"
   !insertmacro InstallProgram Velmora.dll "${DLL}"

@@ -3,6 +3,7 @@
 #include "app_win32.h"
 #include "picture_file_win32.h"
 #include "resource_ids.h"
+#include "scratch_cleanup.h"
 #include "startup.h"
 #include "system_multimedia.h"
 
@@ -78,9 +79,9 @@ void RunForm::OnClose() {
         music_->StopMp3Music();
     }
     if (switchLetter_ == 'S') CursorCount = ShowCursor(TRUE);
-    // Only plain files in a real folder: never through a link or junction.
-    forms::DeleteFiles(kScratchPattern);
-    forms::RemoveEmptyFolder(kScratchFolder);
+    // Only plain files in the real folder, held so that it cannot be swapped
+    // for a link meanwhile; then the folder, if nothing else is left in it.
+    ClearScratchFolder(SystemScratchFolderAccess(), kScratchFolder);
     forms::End();
 }
 

@@ -29,6 +29,9 @@ packages=(
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   # the setup program of the shipped pair (makensis, in the win32 build)
   nsis
+  # the commit's time, which the Windows builds stamp into the programs, and
+  # the clones of tools/check_reproducible.sh
+  git
 )
 
 missing=()

@@ -1,5 +1,6 @@
-"""The shipped programs need nothing beyond Windows' own DLLs: checks a PE file's
-format, subsystem and import table with objdump.
+"""The shipped programs need nothing beyond Windows' own DLLs and carry the
+platform's usual hardening: checks a PE file's format, subsystem, import table
+and DllCharacteristics flags with objdump.
 usage: pe_imports.py OBJDUMP FILE (PE32|PE32+) [dpi-aware]"""
 
 import re
@@ -12,6 +13,10 @@ SYSTEM_DLLS = {
     "comdlg32.dll", "comctl32.dll", "shlwapi.dll", "msimg32.dll", "version.dll", "ws2_32.dll",
     "urlmon.dll", "wininet.dll", "imm32.dll", "uxtheme.dll",
 }
+# DllCharacteristics bits every program must carry; high-entropy addresses
+# only mean something in a 64-bit address space.
+HARDENING = {"DYNAMIC_BASE": 0x0040, "NX_COMPAT": 0x0100, "TERMINAL_SERVER_AWARE": 0x8000}
+HARDENING_64 = {"HIGH_ENTROPY_VA": 0x0020}
 RUNTIME = re.compile(r"^(libgcc|libstdc\+\+|libwinpthread|libssp|libatomic|libgomp)", re.I)
 
 
@@ -26,6 +31,11 @@ def main():
     subsystem = re.search(r"^Subsystem\s+([0-9a-f]+)", out, re.M)
     if not subsystem or int(subsystem.group(1), 16) != 2:
         failures.append("not a Windows GUI program")
+    flags = re.search(r"^DllCharacteristics\s+([0-9a-f]+)", out, re.M)
+    value = int(flags.group(1), 16) if flags else 0
+    wanted = HARDENING | (HARDENING_64 if kind == "PE32+" else {})
+    print(path, f"DllCharacteristics {value:#06x}:", ", ".join(n for n, bit in wanted.items() if value & bit))
+    failures += [f"no {name} in DllCharacteristics" for name, bit in wanted.items() if not value & bit]
     dlls = [d.strip() for d in re.findall(r"DLL Name:\s*(\S+)", out)]
     print(path, kind, "imports:", ", ".join(dlls))
     for dll in dlls:

@@ -177,7 +177,9 @@ def renderer_without_window_times_out():
 def links_are_not_followed():
     # What Wine 8 presents for a Unix symbolic link inside drive_c, found out
     # with a probe: a link to a folder is a reparse point (GetFileAttributes
-    # and FindFirstFile report 0x410); a link to a file looks like a plain file
+    # and FindFirstFile report 0x410), but a handle opened with
+    # FILE_FLAG_OPEN_REPARSE_POINT follows it (0x10, the final path is the
+    # target's); a link to a file looks like a plain file
     # (0x20, also through a handle opened with FILE_FLAG_OPEN_REPARSE_POINT),
     # writing to it writes the target, and DeleteFile on it deletes the
     # target. GetFinalPathNameByHandle does resolve it (\\?\C:\victim.bmp),

@@ -77,13 +77,13 @@ TEST(WavMusic, LoopsTheFileOnlyWhenThereIsAWaveDevice) {
 }
 
 TEST(MusicSource, KindAndUpperCasedLastThreeCharactersChooseTheSource) {
-    EXPECT_EQ(MusicSourceFor({MusicKind::Cd, 0, "C:\\a.wav"}), MusicSource::Cd);
-    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.Mp3"}), MusicSource::Mp3);
-    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.wAV"}), MusicSource::Wav);
-    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "mp3"}), MusicSource::Mp3);
-    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.mid"}), MusicSource::None);
-    EXPECT_EQ(MusicSourceFor({MusicKind::None, 0, "C:\\a.mp3"}), MusicSource::None);
-    EXPECT_EQ(MusicSourceFor({MusicKind{3}, 0, "C:\\a.mp3"}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::Cd, 0, "C:\\a.wav", ShiftJis()}), MusicSource::Cd);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.Mp3", ShiftJis()}), MusicSource::Mp3);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.wAV", ShiftJis()}), MusicSource::Wav);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "mp3", ShiftJis()}), MusicSource::Mp3);
+    EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a.mid", ShiftJis()}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind::None, 0, "C:\\a.mp3", ShiftJis()}), MusicSource::None);
+    EXPECT_EQ(MusicSourceFor({MusicKind{3}, 0, "C:\\a.mp3", ShiftJis()}), MusicSource::None);
     // The last three bytes read "MP3", but in code page 932 0x83 0x4D is one
     // character (ギ); in 1252 0x83 is a character of its own (ƒ).
     EXPECT_EQ(MusicSourceFor({MusicKind::File, 0, "C:\\a\x83\x4dP3", ShiftJis()}), MusicSource::None);
