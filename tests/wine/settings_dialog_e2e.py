@@ -232,7 +232,7 @@ def single_instance_and_code_page():
                       f"the dialog is not in front: {s.foreground()}")
                 check(mark(d.shot("in-front"), 1) == ROUND_ON, "the dialog does not show in front")
                 host.end()
-                check(d.proc.running, "the first dialog went away")
+                check(d.proc.running(), "the first dialog went away")
                 windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^<Velmora>$"],
                                          capture_output=True, text=True,
                                          env={"DISPLAY": s.xvfb.display, "PATH": os.environ["PATH"]}).stdout.split()
