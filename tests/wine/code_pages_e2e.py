@@ -6,8 +6,6 @@ cannot spell ("表示ソフト" outside 932), runs /s and /c from each,
 reads the file browser's title as the wide text it is, chooses a WAV whose
 name the code page may not spell, stores it and hears it in a run."""
 
-import time
-
 import harness
 import launcher_common as lc
 import settings_dialog_e2e as sd
@@ -18,7 +16,6 @@ FOLDERS = ("C:\\users\\René ~ 2", "C:\\users\\表示ソフト", "C:\\users\\誠
 MUSIC = "C:\\Music"
 SONG = "Motörhead – Ace.wav"
 OLD_SONG = "old.wav"  # the stored choice the browser opens beside
-BROWSE_TITLE = "ﾌｧｲﾙを開く"
 # Wine takes the ANSI code page from the locale; the Chinese and Japanese
 # ones are compiled so that Unix names outside ASCII reach Wine.
 LOCALES = {"cp1252": ("C.UTF-8", False), "cp936": ("zh_CN.UTF-8", True), "cp932": (lc.JAPANESE, True)}
@@ -33,25 +30,6 @@ def runs_and_opens(s, scr, folder):
     d = sd.Dialog(s, scr)
     d.click_centre(sd.CANCEL)
     d.closes()
-
-
-def choose_in_browser(s, d):
-    """Types the song's name into the file browser until its field holds it, then opens it."""
-    d.click_centre(sd.FILE_BUTTON)
-    browser = s.wait_window(BROWSE_TITLE, visible=True)  # FindWindowW: exactly this wide title
-    time.sleep(0.8)
-    s.screenshot("browser")
-    # xdotool types a character beyond the keyboard by remapping a key, and
-    # Wine loses the first key after a remapping: a throw-away first.
-    s.xdotool("type", "--", "ö")
-    time.sleep(0.3)
-    for _ in range(3):
-        s.key("ctrl+a", "BackSpace")
-        s.xdotool("type", "--delay", "100", "--", SONG)
-        if any(c["title"] == SONG for c in lc.children(s, browser["hwnd"])):
-            break
-    s.key("Return")
-    check(harness.wait_until(lambda: s.find_window(BROWSE_TITLE) is None, 10), "the browser did not close")
 
 
 def stored_song(s, folder):
@@ -74,7 +52,7 @@ def any_language(case):
         scr = lc.install(s, folder)
         s.write_c(folder + "\\Velmora.ini", lc.settings_bytes(2, 0, MUSIC + "\\" + OLD_SONG))
         d = sd.Dialog(s, scr)
-        choose_in_browser(s, d)
+        sd.choose_in_browser(s, d, SONG)
         s.screenshot("chosen")
         d.click_centre(sd.SET)
         d.closes()

@@ -27,6 +27,7 @@ BANNER = (20, 236, 120, 50)
 ROUND_ON, SQUARE_ON = (240, 127, 71), (78, 130, 221)
 ROUND_OFF, SQUARE_OFF = (255, 255, 255), (235, 235, 231)
 CB_GETCOUNT = 0x146
+BROWSE_TITLE = "ﾌｧｲﾙを開く"
 WS_POPUP, WS_CAPTION, WS_THICKFRAME, WS_DISABLED = 0x80000000, 0x00C00000, 0x00040000, 0x08000000
 WS_EX_APPWINDOW = 0x00040000
 
@@ -143,6 +144,28 @@ def choosing_and_storing():
             check(f"BGMﾘﾋﾟｰﾄ= {stored}\r\n" in text, f"typed {typed!r}: {text!r}")
 
 
+def choose_in_browser(s, d, name):
+    """Opens the file browser (found by its exact wide title), types name
+    into it until its field holds it, and opens that file."""
+    d.click_centre(FILE_BUTTON)
+    browser = s.wait_window(BROWSE_TITLE, visible=True)["hwnd"]
+    time.sleep(0.8)
+    s.screenshot("browser")
+    # xdotool types a character beyond the keyboard by remapping a key, and
+    # Wine loses the first key after a remapping: a throw-away first. On a
+    # loaded machine a remapped key can still go missing, so the name is
+    # typed until the field holds it.
+    s.xdotool("type", "--", next(c for c in name if not c.isascii()))
+    time.sleep(0.3)
+    for _ in range(3):
+        s.key("ctrl+a", "BackSpace")
+        s.xdotool("type", "--delay", "100", "--", name)
+        if any(c["title"] == name for c in lc.children(s, browser)):
+            break
+    s.key("Return")
+    check(harness.wait_until(lambda: s.find_window(BROWSE_TITLE) is None, 10), "the browser did not close")
+
+
 def browse_japanese_file():
     # Japanese file names need the locale compiled (see wine-notes).
     with harness.WineSession("dialog-browse", locale=lc.JAPANESE, compiled_locale=True) as s:
@@ -151,23 +174,7 @@ def browse_japanese_file():
         scr = install(s, 2, 0, "C:\\音楽\\古い曲.mp3")
         d = Dialog(s, scr)
         before = d.shot("before-browse")
-        d.click_centre(FILE_BUTTON)
-        browse = s.wait_window("ﾌｧｲﾙを開く", visible=True)["hwnd"]
-        time.sleep(0.8)
-        s.screenshot("common-dialog")
-        # xdotool types a character beyond the keyboard by remapping a key,
-        # and Wine loses the first key after a remapping: a throw-away first.
-        # On a loaded machine a remapped key can still go missing, so the
-        # name is typed until the field holds it.
-        s.xdotool("type", "--", "ソ")
-        time.sleep(0.3)
-        for _ in range(3):
-            s.key("ctrl+a", "BackSpace")
-            s.xdotool("type", "--delay", "100", "--", "ソ表.mp3")
-            if any(c["title"] == "ソ表.mp3" for c in lc.children(s, browse)):
-                break
-        s.key("Return")
-        harness.wait_until(lambda: s.find_window("ﾌｧｲﾙを開く") is None, 10)
+        choose_in_browser(s, d, "ソ表.mp3")
         time.sleep(0.5)
         after = d.shot("after-browse")
         label = [(x, y) for x in range(76, 401) for y in range(176, 213)]
