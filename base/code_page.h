@@ -32,7 +32,10 @@ public:
     unsigned Number() const { return number_; }
     bool IsLeadByte(unsigned char byte) const { return lead_[byte]; }
     // Length in bytes (1 or 2) of the character that starts at `at`
-    // (< text.size()), with the same rule as Cp932CharLength.
+    // (< text.size()). A lead byte takes the next byte with it whatever that
+    // byte is, as the system's multi-byte conversion does, unless there is
+    // none or it is NUL; a lead byte at the end of the text is a character of
+    // its own.
     std::size_t CharLength(std::string_view text, std::size_t at) const {
         return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() && text[at + 1] != '\0' ? 2 : 1;
     }
@@ -61,41 +64,9 @@ struct AnsiText {
 const CodePage& SystemAnsiCodePage();
 const AnsiText& SystemAnsiText();
 
-// Lead bytes of a double-byte character: 81-9F and E0-FC.
-constexpr bool IsCp932LeadByte(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-// Length in bytes (1 or 2) of the character that starts at `at` (< text.size()).
-// A lead byte takes the next byte with it whatever that byte is, as the
-// system's multi-byte conversion does, unless there is none or it is NUL; a
-// lead byte at the end of the text is a character of its own.
-constexpr std::size_t Cp932CharLength(std::string_view text, std::size_t at) {
-    if (IsCp932LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() && text[at + 1] != '\0') return 2;
-    return 1;
-}
-
 // ASCII letters fold to upper case; every other byte, double-byte characters
 // included, compares as it is.
 constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Equality that ignores the case of ASCII letters outside double-byte
-// characters; trail bytes compare exactly.
-constexpr bool Cp932EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    std::size_t i = 0;
-    while (i < a.size()) {
-        const std::size_t length = Cp932CharLength(a, i);
-        if (length != Cp932CharLength(b, i)) return false;
-        if (length == 2) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-        } else if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 // Equality that ignores the case of ASCII letters outside double-byte
 // characters of code page cp; other bytes compare exactly.

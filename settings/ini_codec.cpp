@@ -38,7 +38,7 @@ struct ParsedLine {
 
 // Offset of the first single-byte character c in text[from, to), or `to`.
 std::size_t FindChar(std::string_view text, std::size_t from, std::size_t to, char c) {
-    for (std::size_t i = from; i < to; i += Cp932CharLength(text, i))
+    for (std::size_t i = from; i < to; i += ShiftJis().CharLength(text, i))
         if (text[i] == c) return i;
     return to;
 }
@@ -46,7 +46,7 @@ std::size_t FindChar(std::string_view text, std::size_t from, std::size_t to, ch
 // Offset of the last single-byte character c in text[from, to), or `to`.
 std::size_t FindLastChar(std::string_view text, std::size_t from, std::size_t to, char c) {
     std::size_t found = to;
-    for (std::size_t i = from; i < to; i += Cp932CharLength(text, i))
+    for (std::size_t i = from; i < to; i += ShiftJis().CharLength(text, i))
         if (text[i] == c) found = i;
     return found;
 }
@@ -56,7 +56,7 @@ std::size_t FindLastChar(std::string_view text, std::size_t from, std::size_t to
 std::size_t EndOfLastNonBlank(std::string_view text, std::size_t from, std::size_t to) {
     std::size_t last = from;
     for (std::size_t i = from; i < to;) {
-        const std::size_t length = Cp932CharLength(text, i);
+        const std::size_t length = ShiftJis().CharLength(text, i);
         if (length == 2 || !IsBlank(text[i])) last = i + length;
         i += length;
     }
@@ -123,7 +123,7 @@ Lookup Find(std::string_view file, std::string_view section, std::string_view ke
         const ParsedLine parsed = ParseLine(file.substr(line.start, line.end - line.start));
         if (parsed.kind == LineKind::Header) {
             if (found.sectionFound) break;  // later sections of the same name are not searched
-            inSection = Cp932EqualsIgnoringAsciiCase(parsed.name, section);
+            inSection = EqualsIgnoringAsciiCase(parsed.name, section, ShiftJis());
             if (inSection) {
                 found.sectionFound = true;
                 found.lastContent = line;
@@ -132,7 +132,7 @@ Lookup Find(std::string_view file, std::string_view section, std::string_view ke
         }
         if (!inSection || parsed.kind == LineKind::Blank) continue;
         found.lastContent = line;
-        if (!found.entryFound && Cp932EqualsIgnoringAsciiCase(parsed.name, key)) {
+        if (!found.entryFound && EqualsIgnoringAsciiCase(parsed.name, key, ShiftJis())) {
             found.entryFound = true;
             found.entry = line;
             found.entryParsed = parsed;
@@ -144,7 +144,7 @@ Lookup Find(std::string_view file, std::string_view section, std::string_view ke
 std::string_view StripOnePairOfQuotes(std::string_view value) {
     if (value.size() < 2 || (value[0] != '"' && value[0] != '\'')) return value;
     std::size_t last = 0;
-    for (std::size_t i = 0; i < value.size(); i += Cp932CharLength(value, i)) last = i;
+    for (std::size_t i = 0; i < value.size(); i += ShiftJis().CharLength(value, i)) last = i;
     if (last == value.size() - 1 && value[last] == value[0]) return value.substr(1, value.size() - 2);
     return value;
 }
@@ -155,10 +155,10 @@ bool EndsInLoneLeadByte(std::string_view text) {
     if (text.empty()) return false;
     std::size_t i = 0, length = 0;
     while (i < text.size()) {
-        length = Cp932CharLength(text, i);
+        length = ShiftJis().CharLength(text, i);
         i += length;
     }
-    return length == 1 && IsCp932LeadByte(static_cast<unsigned char>(text.back()));
+    return length == 1 && ShiftJis().IsLeadByte(static_cast<unsigned char>(text.back()));
 }
 
 // The file's own line end: its first one; CR LF when it has none.

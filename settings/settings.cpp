@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "code_page.h"
@@ -14,6 +15,43 @@ std::int16_t ReadNumber(FileAccess& files, std::string_view key, const std::stri
     const std::string text = ReadIni(files, kSettingsSection, key, file);
     if (text.empty()) return 0;
     return ReadSettingNumber(text).value_or(0);
+}
+struct IniValue {
+    std::string_view section, key, value;
+};
+
+// Sets the values, in order, on one copy of the file and replaces the file
+// once, and only when that changes it: a failure leaves the old file exactly
+// as it was, never with some values new and some old.
+SaveReport StoreValues(FileAccess& files, std::string path, std::span<const IniValue> values) {
+    SaveReport report;
+    report.file = std::move(path);
+    std::string old;
+    const FileRead read = files.ReadWholeFile(report.file, kMaxSettingsFileBytes, old);
+    if (read == FileRead::TooLarge) {
+        report.outcome = SaveOutcome::TooLarge;
+        return report;
+    }
+    if (read == FileRead::Failed) {
+        report.outcome = SaveOutcome::Unreadable;
+        report.systemError = files.LastError();
+        return report;
+    }
+    std::optional<std::string> edited = old;
+    for (const IniValue& v : values)
+        if (edited) edited = IniSetString(*edited, v.section, v.key, v.value);
+    // The codec refuses only what would not read back (a line break in a
+    // value, say), so such a file is not written.
+    if (!edited || edited->size() > kMaxSettingsFileBytes) {
+        report.outcome = edited ? SaveOutcome::TooLarge : SaveOutcome::NotWritten;
+        return report;
+    }
+    if (read == FileRead::Ok && *edited == old) return report;
+    if (!ReplaceFileAtomically(files, report.file, *edited)) {
+        report.outcome = SaveOutcome::NotWritten;
+        report.systemError = files.LastError();
+    }
+    return report;
 }
 }  // namespace
 
@@ -32,16 +70,10 @@ std::string ReadIni(FileAccess& files, std::string_view section, std::string_vie
 
 std::string WriteIni(FileAccess& files, std::string_view section, std::string_view key, std::string_view value,
                      std::string_view file) {
-    const std::string path(UpToNul(file));
-    std::string old;
-    const FileRead read = files.ReadWholeFile(path, kMaxSettingsFileBytes, old);
-    if (read != FileRead::Ok && read != FileRead::Missing) return {};
     // The names are the file's own, in code page 932 on every system.
-    const auto edited = IniSetString(old, FirstCharacters(UpToNul(section), kWriteIniNameChars, ShiftJis()),
-                                     FirstCharacters(UpToNul(key), kWriteIniNameChars, ShiftJis()), UpToNul(value));
-    if (!edited || edited->size() > kMaxSettingsFileBytes) return {};
-    if (read == FileRead::Ok && *edited == old) return {};
-    ReplaceFileAtomically(files, path, *edited);  // a failure is silent; the old file stays
+    const IniValue one[] = {{FirstCharacters(UpToNul(section), kWriteIniNameChars, ShiftJis()),
+                             FirstCharacters(UpToNul(key), kWriteIniNameChars, ShiftJis()), UpToNul(value)}};
+    StoreValues(files, std::string(UpToNul(file)), one);  // a failure is silent; the old file stays
     return {};
 }
 
@@ -64,37 +96,12 @@ StoredSettings LoadSettings(FileAccess& files, const AnsiText& ansi, std::string
 }
 
 SaveReport SaveSettings(FileAccess& files, std::string_view launcherFolder, const StoredSettings& settings) {
-    SaveReport report;
-    report.file = SettingsFilePath(launcherFolder);
-    std::string old;
-    const FileRead read = files.ReadWholeFile(report.file, kMaxSettingsFileBytes, old);
-    if (read == FileRead::TooLarge) {
-        report.outcome = SaveOutcome::TooLarge;
-        return report;
-    }
-    if (read == FileRead::Failed) {
-        report.outcome = SaveOutcome::Unreadable;
-        report.systemError = files.LastError();
-        return report;
-    }
-    std::optional<std::string> edited = old;
-    const std::pair<std::string_view, std::string> values[] = {
-        {kKeyBgmKind, SignPositionText(static_cast<std::int16_t>(settings.BgmKind))},
-        {kKeyBgmRepeat, SignPositionText(settings.BgmRepeat)},
-        {kKeyBgmFile, std::string(UpToNul(settings.BgmFile))},
+    const std::string kind = SignPositionText(static_cast<std::int16_t>(settings.BgmKind));
+    const std::string repeat = SignPositionText(settings.BgmRepeat);
+    const IniValue values[] = {
+        {kSettingsSection, kKeyBgmKind, kind},
+        {kSettingsSection, kKeyBgmRepeat, repeat},
+        {kSettingsSection, kKeyBgmFile, UpToNul(settings.BgmFile)},
     };
-    for (const auto& [key, value] : values)
-        if (edited) edited = IniSetString(*edited, kSettingsSection, key, value);
-    // The codec refuses only values the dialog cannot make (a line break in
-    // the path); such a file would not read back, so it is not written.
-    if (!edited || edited->size() > kMaxSettingsFileBytes) {
-        report.outcome = edited ? SaveOutcome::TooLarge : SaveOutcome::NotWritten;
-        return report;
-    }
-    if (read == FileRead::Ok && *edited == old) return report;
-    if (!ReplaceFileAtomically(files, report.file, *edited)) {
-        report.outcome = SaveOutcome::NotWritten;
-        report.systemError = files.LastError();
-    }
-    return report;
+    return StoreValues(files, SettingsFilePath(launcherFolder), values);
 }

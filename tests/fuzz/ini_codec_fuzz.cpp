@@ -47,14 +47,14 @@ std::string ReadBackOf(std::string_view value) {
     value.remove_prefix(start);
     std::size_t end = 0, last = 0;
     for (std::size_t i = 0; i < value.size();) {
-        const std::size_t n = Cp932CharLength(value, i);
+        const std::size_t n = ShiftJis().CharLength(value, i);
         if (n == 2 || !IsBlank(value[i])) end = i + n;
         last = i;
         i += n;
     }
     value = value.substr(0, end);
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
-        for (std::size_t i = 0; i < value.size(); i += Cp932CharLength(value, i)) last = i;
+        for (std::size_t i = 0; i < value.size(); i += ShiftJis().CharLength(value, i)) last = i;
         if (last == value.size() - 1 && value[last] == value[0]) value = value.substr(1, value.size() - 2);
     }
     return std::string(value);
@@ -112,11 +112,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Every other key reads as before, in our section and in another one.
     for (std::string_view other : kOurKeys) {
-        if (Cp932EqualsIgnoringAsciiCase(Name(other), Name(key))) continue;
+        if (EqualsIgnoringAsciiCase(Name(other), Name(key), ShiftJis())) continue;
         Require(IniGetString(*written, kSettingsSection, other, kWholeValue) ==
                 IniGetString(file, kSettingsSection, other, kWholeValue));
     }
-    if (!Name(randomKey).empty() && !Cp932EqualsIgnoringAsciiCase(Name(randomKey), kSettingsSection))
+    if (!Name(randomKey).empty() && !EqualsIgnoringAsciiCase(Name(randomKey), kSettingsSection, ShiftJis()))
         Require(IniGetString(*written, randomKey, key, kWholeValue) == IniGetString(file, randomKey, key, kWholeValue));
     return 0;
 }

@@ -13,7 +13,7 @@ TEST(CodePage, ALeadByteTakesTheNextByteUnlessThereIsNoneOrItIsNul) {
         {"\xE0\x40", 2},
         {"\xFD\x40", 1},
     };
-    for (const auto& [text, length] : cases) EXPECT_EQ(Cp932CharLength(text, 0), length) << text;
+    for (const auto& [text, length] : cases) EXPECT_EQ(ShiftJis().CharLength(text, 0), length) << text;
 }
 
 TEST(CodePage, CharacterWalksNeverMatchATrailByte) {
@@ -31,6 +31,6 @@ TEST(CodePage, CharacterWalksNeverMatchATrailByte) {
                          cp),
               "A\x83\x61"
               "B");
-    EXPECT_TRUE(Cp932EqualsIgnoringAsciiCase("bgm\x8B\xE6", "BGM\x8B\xE6"));
-    EXPECT_FALSE(Cp932EqualsIgnoringAsciiCase("\x83\x61", "\x83\x41")) << "trail bytes compare exactly";
+    EXPECT_TRUE(EqualsIgnoringAsciiCase("bgm\x8B\xE6", "BGM\x8B\xE6", cp));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("\x83\x61", "\x83\x41", cp)) << "trail bytes compare exactly";
 }

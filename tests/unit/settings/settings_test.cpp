@@ -260,7 +260,9 @@ TEST_F(Settings, ASaveThatFailsSaysHowAndLeavesTheFile) {
         EXPECT_EQ(report.outcome, c.outcome) << c.what;
         EXPECT_EQ(report.systemError, c.outcome == SaveOutcome::Saved ? 0 : c.systemError) << c.what;
         EXPECT_EQ(report.file, kIni) << c.what;
-        if (c.outcome != SaveOutcome::Saved) EXPECT_EQ(f.files[kIni], before) << c.what;
+        if (c.outcome != SaveOutcome::Saved) {
+            EXPECT_EQ(f.files[kIni], before) << c.what;
+        }
         EXPECT_EQ(f.files.count(TemporaryPathFor(kIni)), 0u) << c.what << ": no temporary file left";
     }
 }
